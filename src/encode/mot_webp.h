@@ -1,0 +1,28 @@
+#ifndef QUELSO_MOT_WEBP_H
+#define QUELSO_MOT_WEBP_H
+/* A small C-callable shim over libwebp. Each function returns 1 on success and 0 on failure;
+ * a result is one heap block that the caller copies and then releases with MOT_Free. */
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+int MOT_EncodeRGBA(const uint8_t* rgba, int32_t width, int32_t height, int32_t stride,
+                   float quality, int32_t lossless, int32_t nearLossless, int32_t method,
+                   uint8_t** out, size_t* outLength);
+
+int MOT_MuxAddMetadata(const uint8_t* webp, size_t webpLength,
+                       const uint8_t* exif, size_t exifLength,
+                       const uint8_t* icc, size_t iccLength,
+                       const uint8_t* xmp, size_t xmpLength,
+                       uint8_t** out, size_t* outLength);
+
+void MOT_Free(void* block);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

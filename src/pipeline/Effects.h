@@ -1,0 +1,32 @@
+#pragma once
+// The tone, texture and geometric effects of the chain. Filters change R, G, B in place and
+// never alpha; geometric passes read the old raster and return a new one of the same size.
+#include <cstdint>
+
+#include "pipeline/PixelImage.h"
+#include "pipeline/ProcessingSettings.h"
+#include "pipeline/SplitMix64.h"
+
+namespace quelso::effects {
+
+void boxBlur(Bytes& rgba, std::int64_t width, std::int64_t height, std::int64_t radius);
+void sharpen(Bytes& rgba, std::int64_t width, std::int64_t height, double intensity);
+void colorReplace(Bytes& rgba, RGBColor from, RGBColor to, double tolerance);
+void brightnessContrast(Bytes& rgba, double intensity);
+void vignette(Bytes& rgba, std::int64_t width, std::int64_t height, double intensity);
+void grain(Bytes& rgba, double intensity, SplitMix64& rng);
+
+// The random steps of the chain that live beside the filters.
+void colorShift(Bytes& rgba, SplitMix64& rng);
+void noise(Bytes& rgba, std::int64_t strength, SplitMix64& rng);
+
+struct Pixel { std::uint8_t r, g, b, a; };
+Pixel bilinear(const Bytes& src, std::int64_t width, std::int64_t height, double x, double y);
+
+Bytes warp(const Bytes& src, std::int64_t width, std::int64_t height, double amplitude);
+Bytes wave(const Bytes& src, std::int64_t width, std::int64_t height, double amplitude);
+Bytes twirl(const Bytes& src, std::int64_t width, std::int64_t height, double maxAngle);
+Bytes motionBlur(const Bytes& src, std::int64_t width, std::int64_t height, std::int64_t halfLength,
+                 double angleDegrees);
+
+} // namespace quelso::effects

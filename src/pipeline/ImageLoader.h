@@ -1,0 +1,31 @@
+#pragma once
+// Turns files and bytes into PixelImages and converts between straight and premultiplied alpha.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "pipeline/PixelImage.h"
+
+namespace quelso::ImageLoader {
+
+struct Info {
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    std::string format; // upper-case extension such as "JPEG" or "PNG"; "IMG" when unknown
+};
+
+// The first image of a file (or of encoded bytes), orientation applied, converted to sRGB.
+std::optional<PixelImage> load(const std::string& path);
+std::optional<PixelImage> load(const Bytes& encoded);
+
+// Size and format from the header alone.
+std::optional<Info> info(const std::string& path);
+
+// A preview whose longer side is at most maxSide, turned upright.
+std::optional<PixelImage> thumbnail(const std::string& path, int maxSide);
+
+// In-place alpha conversions over a whole RGBA buffer.
+void premultiply(Bytes& rgba);
+void unpremultiply(Bytes& rgba);
+
+} // namespace quelso::ImageLoader

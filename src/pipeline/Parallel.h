@@ -1,0 +1,17 @@
+#pragma once
+// Splits [0, count) into contiguous ranges and runs them on all cores. Callers keep
+// their output identical to a single pass by writing only inside their own range.
+#include <cstdint>
+#include <functional>
+
+namespace quelso {
+
+// Runs body(begin, end) over ranges of at least minChunk items; returns when all are done.
+// Small jobs run on the calling thread.
+void parallelFor(std::int64_t count, std::int64_t minChunk,
+                 const std::function<void(std::int64_t, std::int64_t)>& body);
+
+// The number of worker threads parallelFor uses (at least 1). QUELSO_THREADS overrides it.
+int workerCount();
+
+} // namespace quelso
