@@ -1,0 +1,105 @@
+#include "pipeline/ImageProcessor.h"
+
+#include <atomic>
+#include <cmath>
+#include <utility>
+
+#include "encode/ImageEncoder.h"
+#include "encode/WebPCodec.h"
+#include "pipeline/Effects.h"
+#include "pipeline/Parallel.h"
+#include "pipeline/SplitMix64.h"
+#include "watermark/Watermark.h"
+
+namespace quelso::ImageProcessor {
+
+namespace {
+
+constexpr std::int64_t kPixelsPerChunk = 1 << 16;
+
+} // namespace
+
+Bytes microCrop(const Bytes& rgba, std::int64_t width, std::int64_t height) {
+    const std::int64_t w = width - 2, h = height - 2;
+    Bytes out(static_cast<std::size_t>(w * h * 4));
+    parallelFor(h, 64, [&](std::int64_t y0, std::int64_t y1) {
+        for (std::int64_t y = y0; y < y1; ++y)
+            std::copy_n(rgba.begin() + ((y + 1) * width + 1) * 4, w * 4, out.begin() + y * w * 4);
+    });
+    return out;
+}
+
+void forceChange(Bytes& rgba, const Bytes& original) {
+    parallelFor(static_cast<std::int64_t>(rgba.size() / 4), kPixelsPerChunk, [&](std::int64_t begin, std::int64_t end) {
+        for (std::int64_t i = begin * 4; i < end * 4; i += 4) {
+            if (rgba[i] == original[i] && rgba[i + 1] == original[i + 1] && rgba[i + 2] == original[i + 2] &&
+                rgba[i + 3] == original[i + 3])
+                rgba[i] ^= 0x02; // bit 0 may carry the watermark; bit 1 does not
+        }
+    });
+}
+
+double changedPercent(const Bytes& a, const Bytes& b) {
+    if (a.size() < 4) return 0.0;
+    const auto pixels = static_cast<std::int64_t>(a.size() / 4);
+    std::vector<std::int64_t> counts(static_cast<std::size_t>(workerCount()) + 1, 0);
+    std::atomic<int> slot{0};
+    parallelFor(pixels, kPixelsPerChunk, [&](std::int64_t begin, std::int64_t end) {
+        std::int64_t changed = 0;
+        for (std::int64_t i = begin * 4; i < end * 4; i += 4)
+            changed += (a[i] != b[i]) | (a[i + 1] != b[i + 1]) | (a[i + 2] != b[i + 2]) | (a[i + 3] != b[i + 3]);
+        counts[static_cast<std::size_t>(slot.fetch_add(1))] = changed;
+    });
+    std::int64_t total = 0;
+    for (std::int64_t c : counts) total += c;
+    return static_cast<double>(total) / static_cast<double>(pixels) * 100.0;
+}
+
+std::optional<ProcessResult> process(const PixelImage& image, const ProcessingSettings& settings,
+                                     std::uint64_t seed) {
+    std::int64_t W = image.width, H = image.height;
+    Bytes raster;
+    SplitMix64 rng(seed);
+
+    // 1. Micro crop: one pixel off every edge.
+    if (settings.microGeometry && W >= 5 && H >= 5) {
+        raster = microCrop(image.rgba, W, H);
+        W -= 2;
+        H -= 2;
+    } else {
+        raster = image.rgba;
+    }
+
+    // 11. Colour shift.
+    if (settings.colorShift) effects::colorShift(raster, rng);
+    // 12. Noise.
+    if (settings.noiseEnabled && settings.noiseStrength >= 1) effects::noise(raster, settings.noiseStrength, rng);
+
+    const WatermarkContent content = settings.watermarkContent();
+
+    // 16. Invisible watermark.
+    bool watermarkEmbedded = false;
+    if (settings.invisible && !content.isNone()) watermarkEmbedded = Watermark::embed(raster, W, H, content);
+
+    // 17-18. Changed pixels against the input.
+    double percentChanged = 100.0;
+    if (W == image.width && H == image.height) {
+        if (settings.forceUnique) forceChange(raster, image.rgba);
+        percentChanged = changedPercent(raster, image.rgba);
+    }
+
+    // 19. Encode.
+    const bool lossless = settings.outputFormat == OutputFormat::png || settings.mustBeLossless();
+    std::optional<Bytes> encoded = ImageEncoder::encode(raster, W, H, settings);
+    if (!encoded) return std::nullopt;
+
+    // 20. Colour profile, WebP only.
+    if (!settings.removeMetadata && settings.outputFormat == OutputFormat::webp && image.iccData) {
+        if (auto tagged = WebPCodec::addMetadata(*encoded, std::nullopt, image.iccData, std::nullopt))
+            encoded = std::move(tagged);
+    }
+
+    return ProcessResult{std::move(*encoded), W, H, percentChanged, lossless, watermarkEmbedded};
+}
+
+} // namespace quelso::ImageProcessor
