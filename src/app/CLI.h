@@ -1,0 +1,42 @@
+#pragma once
+// The command-line modes and the argument helpers they share.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "pipeline/ProcessingSettings.h"
+
+namespace quelso::CLI {
+
+using Args = std::vector<std::string>;
+
+// The modes; each takes the arguments after its mode word and returns the exit status.
+std::int32_t process(const Args& args);
+std::int32_t extract(const Args& args);
+std::int32_t suggestName(const Args& args);
+
+// The element after the first occurrence of name; absent when name is missing or last.
+std::optional<std::string> value(const Args& args, std::string_view name);
+bool contains(const Args& args, std::string_view flag);
+
+// Six hexadecimal digits with an optional leading '#'.
+std::optional<RGBColor> parseHex(std::string_view text);
+RenameProvider renameProvider(const Args& args);
+// --api-key, else the provider's environment variable, else "".
+std::string apiKey(const Args& args, RenameProvider provider);
+
+// strtod syntax in the C locale, consuming the whole text.
+std::optional<double> parseNumber(std::string_view text);
+// Optional sign and decimal digits within the signed 64-bit range.
+std::optional<std::int64_t> parseInteger(std::string_view text);
+// Decimal digits with an optional leading '+', within the unsigned 64-bit range.
+std::optional<std::uint64_t> parseSeed(std::string_view text);
+
+// Applies the processing options to settings, in the order that decides which wins.
+void applyOptions(const Args& args, ProcessingSettings& settings);
+
+extern const char* const usageText;
+
+} // namespace quelso::CLI

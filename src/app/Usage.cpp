@@ -1,0 +1,41 @@
+#include "app/CLI.h"
+
+namespace quelso::CLI {
+
+const char* const usageText =
+    "Mottler CLI\n"
+    "  --cli --in <file> --out <file> [options]\n"
+    "    --format <webp|png|jpeg|heif>   output format (default webp)\n"
+    "    --quality <0-100>     compression/quality (default 70)\n"
+    "    --noise <0-8>         per-pixel noise strength (default 2)\n"
+    "    --text <string>       watermark text\n"
+    "    --logo <file>         watermark image (PNG)\n"
+    "    --visible             also draw a faint visible overlay\n"
+    "    --opacity <0-0.25>    visible overlay opacity (default 0.04)\n"
+    "    --no-invisible        disable the invisible LSB watermark\n"
+    "    --keep-metadata       preserve source ICC profile (default: strip all)\n"
+    "    --no-color            disable subtle color shift\n"
+    "    --no-force            don't force >99% changed\n"
+    "    --micro               tiny 1px crop (changes dimensions)\n"
+    "    --warp <0-1>          enable warp at intensity\n"
+    "    --blur <0-1>          enable soften/blur\n"
+    "    --sharpen <0-1>       enable sharpen\n"
+    "    --contrast <0-1>      enable brightness/contrast\n"
+    "    --vignette <0-1>      enable vignette\n"
+    "    --logo-stamp <file>   stamp a visible logo at bottom-center (all images)\n"
+    "    --logo-size <pct>     logo width as % of image (default 10)\n"
+    "    --logo-opacity <0-1>  logo opacity (default 1)\n"
+    "    --logo-margin <pct>   bottom margin as % of height (default 4)\n"
+    "    --motion <0-1> [--motion-angle <deg>]   directional motion blur\n"
+    "    --wave <0-1>          wave / ripple distortion\n"
+    "    --twirl <0-1>         twirl / swirl distortion\n"
+    "    --grain <0-1>         film grain\n"
+    "    --color-replace --cr-from <#hex> --cr-to <#hex> [--cr-tol <0-1>]\n"
+    "    --rename              name output from image content (English/ASCII)\n"
+    "    --rename-provider <vision|openai|gemini>   default: vision (offline)\n"
+    "    --api-key <key>       AI key (or OPENAI_API_KEY / GEMINI_API_KEY env)\n"
+    "    --seed <n>            deterministic run\n"
+    "  --extract <file.webp>   print an embedded watermark\n"
+    "  --suggest-name <file> [--rename-provider \u2026] [--api-key \u2026]   print a content-based name\n";
+
+} // namespace quelso::CLI
