@@ -89,20 +89,54 @@ std::optional<RenameProvider> fromRawValue(std::string_view raw) {
 
 namespace {
 
-bool isTrimmable(unsigned char c) {
-    // White space and newlines in the ASCII range; the trimmed text is what the record carries.
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+// White space and newlines as Unicode counts them: separators (Zs, Zl, Zp), the ASCII
+// controls tab to carriage return, and next-line.
+bool isWhitespaceOrNewline(char32_t c) {
+    return c == 0x20 || (c >= 0x09 && c <= 0x0D) || c == 0x85 || c == 0xA0 || c == 0x1680 ||
+           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
+           c == 0x3000;
+}
+
+// Length in bytes of the UTF-8 sequence led by byte b (1 for anything unexpected).
+std::size_t sequenceLength(unsigned char b) {
+    if (b >= 0xF0 && b <= 0xF4) return 4;
+    if (b >= 0xE0) return b <= 0xEF ? 3 : 1;
+    if (b >= 0xC2) return 2;
+    return 1;
+}
+
+char32_t decodeAt(const std::string& s, std::size_t i, std::size_t length) {
+    const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
+    switch (length) {
+    case 2: return char32_t(b(0) & 0x1F) << 6 | (b(1) & 0x3F);
+    case 3: return char32_t(b(0) & 0x0F) << 12 | char32_t(b(1) & 0x3F) << 6 | (b(2) & 0x3F);
+    case 4: return char32_t(b(0) & 0x07) << 18 | char32_t(b(1) & 0x3F) << 12 | char32_t(b(2) & 0x3F) << 6 | (b(3) & 0x3F);
+    default: return b(0);
+    }
+}
+
+std::string trimmed(const std::string& s) {
+    // Walk the code points once, remembering where the last non-space one ends.
+    std::size_t begin = s.size(), end = 0;
+    for (std::size_t i = 0; i < s.size();) {
+        std::size_t length = sequenceLength(static_cast<unsigned char>(s[i]));
+        if (i + length > s.size()) length = 1;
+        if (!isWhitespaceOrNewline(decodeAt(s, i, length))) {
+            if (begin == s.size()) begin = i;
+            end = i + length;
+        }
+        i += length;
+    }
+    return begin < end ? s.substr(begin, end - begin) : std::string();
 }
 
 } // namespace
 
 WatermarkContent ProcessingSettings::watermarkContent() const {
     if (watermarkImagePNG && !watermarkImagePNG->empty()) return WatermarkContent::image(*watermarkImagePNG);
-    std::size_t begin = 0, end = watermarkText.size();
-    while (begin < end && isTrimmable(static_cast<unsigned char>(watermarkText[begin]))) ++begin;
-    while (end > begin && isTrimmable(static_cast<unsigned char>(watermarkText[end - 1]))) --end;
-    if (begin == end) return WatermarkContent::none();
-    return WatermarkContent::text(watermarkText.substr(begin, end - begin));
+    std::string text = trimmed(watermarkText);
+    if (text.empty()) return WatermarkContent::none();
+    return WatermarkContent::text(std::move(text));
 }
 
 bool ProcessingSettings::mustBeLossless() const {
