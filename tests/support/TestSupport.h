@@ -1,0 +1,56 @@
+#pragma once
+// Small helpers shared by every test program: scratch folders, files, child processes and
+// image fixtures written through libvips.
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quelso::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A fresh folder under the system temp dir, removed with everything in it on destruction.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    // path() / name as a string, for APIs that take text paths.
+    std::string file(const std::string& name) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+Bytes readFile(const std::filesystem::path& path);
+void writeFile(const std::filesystem::path& path, const Bytes& bytes);
+void writeFile(const std::filesystem::path& path, const std::string& text);
+
+struct CommandResult {
+    int exitCode = -1; // the child's exit status; -1 when it could not run or was killed
+    std::string out;   // standard output
+    std::string err;   // standard error
+};
+
+// Runs argv[0] (searched in PATH) with the given arguments, feeding `input` to its standard
+// input, and waits for it. No shell is involved, so arguments need no quoting.
+CommandResult run(const std::vector<std::string>& argv, const std::string& input = {});
+
+// Rasters for fixtures: 8-bit, `bands` interleaved channels per pixel, rows packed.
+Bytes solidPixels(int width, int height, const std::vector<std::uint8_t>& pixel);
+Bytes randomPixels(int width, int height, int bands, std::uint64_t seed);
+
+// Writes a raster to an image file through libvips; the saver is chosen by the extension and
+// `options` are libvips save options such as "[Q=90,strip]". Returns false on failure.
+bool writeImage(const std::string& path, const Bytes& pixels, int width, int height, int bands,
+                const std::string& options = {});
+
+// The environment variable's value, or absent.
+std::optional<std::string> env(const char* name);
+
+} // namespace quelso::test
