@@ -1,0 +1,114 @@
+#include <cmath>
+#include <cstdlib>
+
+#include <gtest/gtest.h>
+
+#include "app/CLI.h"
+
+namespace quelso {
+namespace {
+
+using CLI::Args;
+
+TEST(Arguments, ValueTakesTheNextElementOfTheFirstOccurrence) {
+    const Args args{"--in", "a.png", "--text", "--visible", "--in", "b.png", "--out"};
+    EXPECT_EQ(CLI::value(args, "--in"), "a.png");
+    EXPECT_EQ(CLI::value(args, "--text"), "--visible");
+    EXPECT_FALSE(CLI::value(args, "--out")) << "last element has no value";
+    EXPECT_FALSE(CLI::value(args, "--seed"));
+    EXPECT_FALSE(CLI::value(args, "--IN")) << "names are case-sensitive";
+    EXPECT_TRUE(CLI::contains(args, "--visible"));
+    EXPECT_FALSE(CLI::contains(args, "--visibl"));
+}
+
+TEST(Arguments, NumbersFollowStrtodAndMustBeConsumedWhole) {
+    EXPECT_EQ(CLI::parseNumber("0.5"), 0.5);
+    EXPECT_EQ(CLI::parseNumber("-2e1"), -20.0);
+    EXPECT_EQ(CLI::parseNumber("0x1p-1"), 0.5);
+    EXPECT_EQ(CLI::parseNumber(".25"), 0.25);
+    EXPECT_TRUE(std::isinf(*CLI::parseNumber("inf")));
+    EXPECT_TRUE(std::isinf(*CLI::parseNumber("1e999")));
+    EXPECT_TRUE(std::isnan(*CLI::parseNumber("nan")));
+    for (const char* bad : {"", " 1", "\t1", "1 ", "1x", "abc", "0,5", "--1"})
+        EXPECT_FALSE(CLI::parseNumber(bad)) << '"' << bad << '"';
+}
+
+TEST(Arguments, IntegersAndSeeds) {
+    EXPECT_EQ(CLI::parseInteger("8"), 8);
+    EXPECT_EQ(CLI::parseInteger("+3"), 3);
+    EXPECT_EQ(CLI::parseInteger("-3"), -3);
+    EXPECT_EQ(CLI::parseInteger("-9223372036854775808"), INT64_MIN);
+    for (const char* bad : {"", "+", "-", "1.0", "9223372036854775808", " 1", "1 ", "0x10", "+-1"})
+        EXPECT_FALSE(CLI::parseInteger(bad)) << '"' << bad << '"';
+
+    EXPECT_EQ(CLI::parseSeed("18446744073709551615"), UINT64_MAX);
+    EXPECT_EQ(CLI::parseSeed("+42"), 42u);
+    EXPECT_EQ(CLI::parseSeed("0"), 0u);
+    for (const char* bad : {"", "-1", "18446744073709551616", "4 2", "+", "++1", "1e3"})
+        EXPECT_FALSE(CLI::parseSeed(bad)) << '"' << bad << '"';
+}
+
+TEST(Arguments, HexColours) {
+    for (const char* red : {"#ff0000", "ff0000", "FF0000"}) EXPECT_EQ(CLI::parseHex(red), (RGBColor{1, 0, 0}));
+    EXPECT_EQ(CLI::parseHex("#0073ff"), (RGBColor{0, 115.0 / 255, 1}));
+    for (const char* bad : {"#f00", "", "#", "##ff0000", "ff00000", "gg0000", "+f0000", "-f0000", " f0000"})
+        EXPECT_FALSE(CLI::parseHex(bad)) << '"' << bad << '"';
+}
+
+TEST(Arguments, ProviderAndKey) {
+    EXPECT_EQ(CLI::renameProvider({"--rename-provider", "OpenAI"}), RenameProvider::openAI);
+    EXPECT_EQ(CLI::renameProvider({"--rename-provider", "claude"}), RenameProvider::claude);
+    EXPECT_EQ(CLI::renameProvider({"--rename-provider", "CUSTOM"}), RenameProvider::custom);
+    EXPECT_EQ(CLI::renameProvider({"--rename-provider", "vision"}), RenameProvider::appleVision);
+    EXPECT_EQ(CLI::renameProvider({}), RenameProvider::appleVision);
+
+    ::setenv("GEMINI_API_KEY", "from-env", 1);
+    ::unsetenv("OPENAI_API_KEY");
+    EXPECT_EQ(CLI::apiKey({}, RenameProvider::gemini), "from-env");
+    EXPECT_EQ(CLI::apiKey({"--api-key", "given"}, RenameProvider::gemini), "given");
+    EXPECT_EQ(CLI::apiKey({"--api-key", "given"}, RenameProvider::appleVision), "given");
+    EXPECT_EQ(CLI::apiKey({}, RenameProvider::openAI), "");
+    EXPECT_EQ(CLI::apiKey({}, RenameProvider::appleVision), "");
+    ::unsetenv("GEMINI_API_KEY");
+}
+
+TEST(Options, EffectsSwitchOnOnlyWithAParsableNumber) {
+    ProcessingSettings s;
+    CLI::applyOptions({"--warp", "abc", "--motion-angle", "45", "--blur", "0.5", "--noise", "x"}, s);
+    EXPECT_FALSE(s.warpEnabled);
+    EXPECT_EQ(s.warpIntensity, 0.3);
+    EXPECT_FALSE(s.motionBlurEnabled);
+    EXPECT_EQ(s.motionBlurAngle, 45.0);
+    EXPECT_TRUE(s.blurEnabled);
+    EXPECT_EQ(s.blurIntensity, 0.5);
+    EXPECT_FALSE(s.noiseEnabled);
+
+    ProcessingSettings n;
+    CLI::applyOptions({"--noise", "5", "--quality", "1e999"}, n);
+    EXPECT_TRUE(n.noiseEnabled);
+    EXPECT_EQ(n.noiseStrength, 5);
+    EXPECT_EQ(n.quality, 70.0) << "a quality that is not finite is ignored";
+}
+
+TEST(Options, FormatsFlagsAndOrder) {
+    ProcessingSettings s;
+    CLI::applyOptions({"--format", "JPG", "--rename", "--no-rename", "--text", "--visible", "--cr-from", "#f00",
+                       "--cr-to", "00ff00", "--logo-stamp", "/nonexistent/logo.png", "--logo", "/nonexistent"},
+                      s);
+    EXPECT_EQ(s.outputFormat, OutputFormat::jpeg);
+    EXPECT_FALSE(s.smartRename) << "--no-rename comes later in the table";
+    EXPECT_EQ(s.watermarkText, "--visible");
+    EXPECT_TRUE(s.visible);
+    EXPECT_EQ(s.colorReplaceFrom, (RGBColor{1, 0, 0})) << "three-digit colours are ignored";
+    EXPECT_EQ(s.colorReplaceTo, (RGBColor{0, 1, 0}));
+    EXPECT_TRUE(s.logoStampEnabled) << "an unreadable logo still switches the stamp on";
+    EXPECT_FALSE(s.logoStampPNG);
+    EXPECT_FALSE(s.watermarkImagePNG);
+
+    ProcessingSettings t;
+    CLI::applyOptions({"--format", "tiff", "--format", "png"}, t);
+    EXPECT_EQ(t.outputFormat, OutputFormat::webp) << "the first occurrence counts";
+}
+
+} // namespace
+} // namespace quelso

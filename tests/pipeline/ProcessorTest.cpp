@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include "pipeline/ImageLoader.h"
+#include "pipeline/ImageProcessor.h"
+#include "watermark/Watermark.h"
+
+namespace quelso {
+namespace {
+
+PixelImage opaque(std::int64_t w, std::int64_t h, std::initializer_list<std::uint8_t> rgbPerPixel) {
+    PixelImage image;
+    image.width = w;
+    image.height = h;
+    auto it = rgbPerPixel.begin();
+    for (std::int64_t p = 0; p < w * h; ++p)
+        for (int c = 0; c < 4; ++c) image.rgba.push_back(c == 3 ? 255 : *it++);
+    return image;
+}
+
+ProcessingSettings quietPng() {
+    ProcessingSettings s;
+    s.outputFormat = OutputFormat::png;
+    s.forceUnique = false;
+    return s;
+}
+
+Bytes decodedRaster(const ProcessResult& result) {
+    const auto decoded = ImageLoader::load(result.data);
+    EXPECT_TRUE(decoded);
+    return decoded ? decoded->rgba : Bytes{};
+}
+
+TEST(Processor, EverythingOffReachesTheEncoderUnchanged) {
+    const PixelImage image = opaque(2, 2, {1, 2, 3, 40, 50, 60, 250, 251, 252, 0, 0, 0});
+    for (OutputFormat f : {OutputFormat::png, OutputFormat::webp}) {
+        ProcessingSettings s = quietPng();
+        s.outputFormat = f;
+        s.quality = 100;
+        const auto result = ImageProcessor::process(image, s, 1);
+        ASSERT_TRUE(result);
+        EXPECT_EQ(result->percentChanged, 0.0);
+        EXPECT_EQ(result->lossless, f == OutputFormat::png);
+        EXPECT_EQ(result->width, 2);
+        if (f == OutputFormat::png) EXPECT_EQ(decodedRaster(*result), image.rgba);
+    }
+}
+
+TEST(Processor, ColourShiftMatchesHandComputedDraws) {
+    // Seed 42 draws gains 1.00483.., 0.99319.., 0.99557.. and offsets -0.467.., -1.385.., 1.104..
+    const PixelImage image = opaque(3, 1, {0, 0, 0, 100, 100, 100, 255, 255, 255});
+    ProcessingSettings s = quietPng();
+    s.colorShift = true;
+    const auto result = ImageProcessor::process(image, s, 42);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(decodedRaster(*result),
+              (Bytes{0, 0, 1, 255, 100, 98, 101, 255, 255, 252, 255, 255}));
+}
+
+TEST(Processor, NoiseMatchesHandComputedDraws) {
+    // Seed 7, strength 2: d = -1, 1, 0 | 0, -1, 0 | 2, 1, 0.
+    const PixelImage image = opaque(3, 1, {128, 128, 128, 1, 1, 1, 254, 254, 254});
+    ProcessingSettings s = quietPng();
+    s.noiseEnabled = true;
+    const auto result = ImageProcessor::process(image, s, 7);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(decodedRaster(*result), (Bytes{127, 129, 128, 255, 1, 0, 1, 255, 255, 255, 254, 255}));
+    EXPECT_NEAR(result->percentChanged, 200.0 / 3, 1e-12);
+}
+
+TEST(Processor, ForceChangeFlipsBitOneOfRedOnly) {
+    const PixelImage image = opaque(4, 4, {});
+    ProcessingSettings s = quietPng();
+    s.forceUnique = true;
+    const PixelImage grey = [&] {
+        PixelImage g = image;
+        g.rgba.assign(64, 0x81);
+        return g;
+    }();
+    const auto result = ImageProcessor::process(grey, s, 3);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->percentChanged, 100.0);
+    const Bytes out = decodedRaster(*result);
+    for (std::size_t i = 0; i < out.size(); ++i) EXPECT_EQ(out[i], i % 4 == 0 ? 0x83 : 0x81) << i;
+}
+
+TEST(Processor, ChangedPercentCountsPixelsNotBytes) {
+    const Bytes a{1, 2, 3, 4, 5, 6, 7, 8, 9, 9, 9, 9, 0, 0, 0, 0};
+    Bytes b = a;
+    EXPECT_EQ(ImageProcessor::changedPercent(a, b), 0.0);
+    b[3] = 0;  // alpha counts
+    b[13] = 1;
+    b[14] = 1; // same pixel twice
+    EXPECT_EQ(ImageProcessor::changedPercent(a, b), 50.0);
+    EXPECT_EQ(ImageProcessor::changedPercent(Bytes{1, 2, 3}, Bytes{}), 0.0);
+}
+
+TEST(Processor, MicroCropRemovesTheOuterRing) {
+    PixelImage image;
+    image.width = 5;
+    image.height = 5;
+    for (int p = 0; p < 25; ++p) image.rgba.insert(image.rgba.end(), {std::uint8_t(p), 0, 0, 255});
+    ProcessingSettings s = quietPng();
+    s.microGeometry = true;
+    s.forceUnique = true;
+    const auto result = ImageProcessor::process(image, s, 0);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->width, 3);
+    EXPECT_EQ(result->height, 3);
+    EXPECT_EQ(result->percentChanged, 100.0);
+    const Bytes out = decodedRaster(*result);
+    const std::uint8_t expected[] = {6, 7, 8, 11, 12, 13, 16, 17, 18};
+    for (int p = 0; p < 9; ++p) EXPECT_EQ(out[p * 4], expected[p]) << "no force change after a crop";
+
+    image.width = 4;
+    image.height = 10;
+    image.rgba.resize(160, 9);
+    const auto uncropped = ImageProcessor::process(image, s, 0);
+    ASSERT_TRUE(uncropped);
+    EXPECT_EQ(uncropped->width, 4);
+    EXPECT_EQ(uncropped->height, 10);
+}
+
+TEST(Processor, SameSeedSameBytesAndTheWatermarkSurvivesForceChange) {
+    PixelImage image = opaque(40, 30, {});
+    image.rgba.assign(40 * 30 * 4, 200);
+    ProcessingSettings s;
+    s.colorShift = true;
+    s.noiseEnabled = true;
+    s.invisible = true;
+    s.watermarkText = " hello ";
+    const auto a = ImageProcessor::process(image, s, 99);
+    const auto b = ImageProcessor::process(image, s, 99);
+    const auto c = ImageProcessor::process(image, s, 100);
+    ASSERT_TRUE(a && b && c);
+    EXPECT_EQ(a->data, b->data);
+    EXPECT_NE(a->data, c->data);
+    EXPECT_TRUE(a->lossless);
+    EXPECT_TRUE(a->watermarkEmbedded);
+    const Bytes out = decodedRaster(*a);
+    const auto found = Watermark::extract(out, 40, 30);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->payload, (Bytes{'h', 'e', 'l', 'l', 'o'}));
+
+    PixelImage tiny = opaque(1, 1, {5, 5, 5});
+    const auto small = ImageProcessor::process(tiny, s, 1);
+    ASSERT_TRUE(small);
+    EXPECT_FALSE(small->watermarkEmbedded);
+}
+
+TEST(Processor, EncodingFailureIsTheOnlyAbsentResult) {
+    const PixelImage image = opaque(2, 2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+    ProcessingSettings s;
+    s.quality = 101; // libwebp refuses it
+    EXPECT_FALSE(ImageProcessor::process(image, s, 1));
+}
+
+} // namespace
+} // namespace quelso
