@@ -17,6 +17,14 @@ PixelImage opaque(std::int64_t w, std::int64_t h, std::initializer_list<std::uin
     return image;
 }
 
+PixelImage uniform(std::int64_t w, std::int64_t h, std::uint8_t value) {
+    PixelImage image;
+    image.width = w;
+    image.height = h;
+    image.rgba.assign(static_cast<std::size_t>(w * h * 4), value);
+    return image;
+}
+
 ProcessingSettings quietPng() {
     ProcessingSettings s;
     s.outputFormat = OutputFormat::png;
@@ -68,14 +76,9 @@ TEST(Processor, NoiseMatchesHandComputedDraws) {
 }
 
 TEST(Processor, ForceChangeFlipsBitOneOfRedOnly) {
-    const PixelImage image = opaque(4, 4, {});
     ProcessingSettings s = quietPng();
     s.forceUnique = true;
-    const PixelImage grey = [&] {
-        PixelImage g = image;
-        g.rgba.assign(64, 0x81);
-        return g;
-    }();
+    const PixelImage grey = uniform(4, 4, 0x81);
     const auto result = ImageProcessor::process(grey, s, 3);
     ASSERT_TRUE(result);
     EXPECT_EQ(result->percentChanged, 100.0);
@@ -121,8 +124,7 @@ TEST(Processor, MicroCropRemovesTheOuterRing) {
 }
 
 TEST(Processor, SameSeedSameBytesAndTheWatermarkSurvivesForceChange) {
-    PixelImage image = opaque(40, 30, {});
-    image.rgba.assign(40 * 30 * 4, 200);
+    const PixelImage image = uniform(40, 30, 200);
     ProcessingSettings s;
     s.colorShift = true;
     s.noiseEnabled = true;
