@@ -1,0 +1,208 @@
+// The mottler binary run as a user would: real files in, real files out.
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "app/CLI.h"
+
+namespace quelso {
+namespace {
+
+namespace fs = std::filesystem;
+using test::CommandResult;
+using testing::HasSubstr;
+using testing::Not;
+
+std::string mottler() { return test::env("MOTTLER").value_or("mottler"); }
+std::string sample() { return test::env("QUELSO_SAMPLES").value_or("samples") + "/harbour.jpg"; }
+
+CommandResult cli(std::vector<std::string> args) {
+    args.insert(args.begin(), mottler());
+    return test::run(args);
+}
+
+class Cli : public testing::Test {
+protected:
+    // A noisy picture large enough for any watermark record the tests use.
+    std::string picture(const std::string& name, int w = 64, int h = 48) {
+        const std::string path = dir.file(name);
+        EXPECT_TRUE(test::writeImage(path, test::randomPixels(w, h, 3, 11), w, h, 3));
+        return path;
+    }
+    test::TempDir dir;
+};
+
+TEST_F(Cli, UsageErrorsExitWithTwo) {
+    const std::string usage(CLI::usageText);
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"--cli"}, {"--cli", "--in", "a.png"}, {"--cli", "--in", "a.png", "--out"}, {"--cli", "--out", "b"}}) {
+        const auto r = cli(args);
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_EQ(r.err, usage);
+        EXPECT_EQ(r.out, "");
+    }
+    auto r = cli({"--extract"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "usage: Mottler --extract <file.webp>\n");
+    r = cli({"--suggest-name"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "usage: Mottler --suggest-name <image>\n");
+
+    r = cli({"--help"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, usage);
+    EXPECT_EQ(cli({"--version"}).exitCode, 0);
+    // A mode word that is not first does not count.
+    r = cli({"--in", "x.png", "--cli"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_THAT(r.err, HasSubstr("desktop application"));
+}
+
+TEST_F(Cli, TextWatermarkRoundTripsThroughExtract) {
+    const std::string in = picture("in.png");
+    const std::string out = dir.file("out.webp");
+    const auto r = cli({"--cli", "--in", in, "--out", out, "--text", "hello", "--seed", "5", "--no-rename"});
+    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+    const double kb = static_cast<double>(fs::file_size(out)) / 1024.0;
+    char wrote[512];
+    std::snprintf(wrote, sizeof wrote, "wrote %s  64x48  lossless  %.2f KB\n", out.c_str(), kb);
+    EXPECT_EQ(r.out, std::string(wrote) + "pixels changed: 100.000%\nre-decoded ok: 64x48\n"
+                                          "watermark extracted: text=\"hello\"\n");
+    EXPECT_THAT(test::run({"webpinfo", out}).out, HasSubstr("VP8L"));
+
+    const auto e = cli({"--extract", out});
+    EXPECT_EQ(e.exitCode, 0);
+    EXPECT_EQ(e.out, "text: hello\n");
+    const auto plain = cli({"--extract", in});
+    EXPECT_EQ(plain.exitCode, 1);
+    EXPECT_EQ(plain.out, "no watermark found\n");
+}
+
+TEST_F(Cli, SameSeedSameBytesOtherwiseFresh) {
+    const std::string in = picture("in.png");
+    const std::string a = dir.file("a.webp"), b = dir.file("b.webp"), c = dir.file("c.webp"), d = dir.file("d.webp");
+    ASSERT_EQ(cli({"--cli", "--in", in, "--out", a, "--seed", "+77", "--no-rename"}).exitCode, 0);
+    ASSERT_EQ(cli({"--cli", "--in", in, "--out", b, "--seed", "77", "--no-rename"}).exitCode, 0);
+    ASSERT_EQ(cli({"--cli", "--in", in, "--out", c, "--no-rename"}).exitCode, 0);
+    ASSERT_EQ(cli({"--cli", "--in", in, "--out", d, "--seed", "-1", "--no-rename"}).exitCode, 0);
+    EXPECT_EQ(test::readFile(a), test::readFile(b));
+    EXPECT_NE(test::readFile(a), test::readFile(c));
+    EXPECT_NE(test::readFile(c), test::readFile(d)) << "an invalid seed means a random one";
+}
+
+TEST_F(Cli, LossyWithoutWatermarkAndNoCheck) {
+    const std::string in = picture("in.png");
+    const std::string out = dir.file("out.webp");
+    const auto r = cli({"--cli", "--in", in, "--out", out, "--text", "hello", "--no-invisible", "--no-rename"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_THAT(r.out, HasSubstr("  64x48  lossy q70  "));
+    EXPECT_THAT(r.out, Not(HasSubstr("watermark")));
+    EXPECT_THAT(test::run({"webpinfo", out}).out, HasSubstr("Format: Lossy"));
+
+    const auto q = cli({"--cli", "--in", in, "--out", out, "--quality", "55.9", "--no-rename"});
+    EXPECT_THAT(q.out, HasSubstr("lossy q55  "));
+}
+
+TEST_F(Cli, TooSmallForTheRecordFailsTheCheckButKeepsTheFile) {
+    const std::string in = picture("tiny.png", 4, 4);
+    const std::string out = dir.file("tiny.webp");
+    const auto r = cli({"--cli", "--in", in, "--out", out, "--text", "hello", "--no-rename"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_THAT(r.out, testing::EndsWith("re-decoded ok: 4x4\nwatermark NOT found after re-decode\n"));
+    EXPECT_TRUE(fs::exists(out));
+}
+
+TEST_F(Cli, FormatDecidesTheBytesNotTheFileName) {
+    const std::string in = picture("in.png");
+    const std::string out = dir.file("really-png.webp");
+    const auto r = cli({"--cli", "--in", in, "--out", out, "--format", "PNG", "--no-rename", "--micro"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_THAT(r.out, HasSubstr("  62x46  lossless  "));
+    EXPECT_THAT(r.out, HasSubstr("pixels changed: 100.000%\n"));
+    const test::Bytes bytes = test::readFile(out);
+    ASSERT_GE(bytes.size(), 8u);
+    EXPECT_EQ(bytes[1], 'P');
+    EXPECT_EQ(bytes[2], 'N');
+}
+
+TEST_F(Cli, FailedWritesLeaveNothingBehind) {
+    const std::string in = picture("in.png");
+    const std::string missing = dir.file("no/such/folder/out.webp");
+    auto r = cli({"--cli", "--in", in, "--out", missing, "--no-rename"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "error: could not write " + missing + ": No such file or directory\n");
+    EXPECT_EQ(r.out, "");
+
+    fs::create_directory(dir.file("taken"));
+    r = cli({"--cli", "--in", in, "--out", dir.file("taken"), "--no-rename"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_THAT(r.err, HasSubstr("error: could not write "));
+
+    // An existing file is replaced by a whole new one, and no temporary file is left.
+    const std::string out = dir.file("existing.webp");
+    test::writeFile(out, std::string("old contents"));
+    ASSERT_EQ(cli({"--cli", "--in", in, "--out", out, "--no-rename"}).exitCode, 0);
+    EXPECT_NE(test::readFile(out).size(), 12u);
+    for (const auto& entry : fs::directory_iterator(dir.path()))
+        EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+}
+
+TEST_F(Cli, BadInputsAreReadErrorsAndQuick) {
+    const test::Bytes jpeg = test::readFile(sample());
+    test::writeFile(dir.file("empty.jpg"), test::Bytes{});
+    test::writeFile(dir.file("truncated.jpg"), test::Bytes(jpeg.begin(), jpeg.begin() + jpeg.size() / 2));
+    test::writeFile(dir.file("text.png"), std::string("this is not a picture at all\n"));
+    // A PNG header that claims 100000 x 100000 pixels.
+    test::writeFile(dir.file("bomb.png"),
+                    test::Bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R',
+                                0, 1, 0x86, 0xA0, 0, 1, 0x86, 0xA0, 8, 6, 0, 0, 0, 0x2B, 0x7C, 0xCB, 0x6C});
+    for (const char* name : {"empty.jpg", "truncated.jpg", "text.png", "bomb.png", "missing.png"}) {
+        const std::string path = dir.file(name);
+        const auto start = std::chrono::steady_clock::now();
+        const auto r = cli({"--cli", "--in", path, "--out", dir.file("o.webp"), "--no-rename"});
+        const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_EQ(r.exitCode, 1) << name;
+        EXPECT_EQ(r.err, "error: could not read " + path + "\n");
+        EXPECT_LT(seconds, 5.0) << name;
+        EXPECT_EQ(cli({"--extract", path}).err, "error: could not read " + path + "\n");
+    }
+    EXPECT_FALSE(fs::exists(dir.file("o.webp")));
+}
+
+TEST_F(Cli, NoSourceMetadataReachesAnyFormat) {
+    // The sample carries camera EXIF, GPS and XMP.
+    for (const char* format : {"webp", "png", "jpeg", "heif"}) {
+        const std::string out = dir.file(std::string("meta.") + format);
+        const auto r = cli({"--cli", "--in", sample(), "--out", out, "--format", format, "--no-rename", "--seed", "1"});
+        ASSERT_EQ(r.exitCode, 0) << format << r.err << r.out;
+        const std::string tags = test::run({"exiftool", "-a", "-G1", "-s", out}).out;
+        for (const char* group : {"[IFD0]", "[GPS]", "[ExifIFD]", "[XMP", "[IPTC]", "QuelsoCam", "Sample Author"})
+            EXPECT_THAT(tags, Not(HasSubstr(group))) << format;
+    }
+}
+
+TEST_F(Cli, KeptProfileTravelsInWebPAfterTheHeaderChunk) {
+    const std::string plain = picture("plain.png");
+    const std::string tagged = dir.file("p3.png");
+    ASSERT_EQ(test::run({"vips", "icc_transform", plain, tagged, "p3"}).exitCode, 0);
+    const std::string out = dir.file("kept.webp");
+    ASSERT_EQ(cli({"--cli", "--in", tagged, "--out", out, "--keep-metadata", "--no-rename", "--text", "x"}).exitCode, 0);
+    const std::string info = test::run({"webpinfo", out}).out;
+    const auto vp8x = info.find("Chunk VP8X"), iccp = info.find("Chunk ICCP"), image = info.find("Chunk VP8L");
+    ASSERT_NE(vp8x, std::string::npos) << info;
+    ASSERT_NE(iccp, std::string::npos) << info;
+    ASSERT_NE(image, std::string::npos) << info;
+    EXPECT_LT(vp8x, iccp);
+    EXPECT_LT(iccp, image);
+
+    const std::string stripped = dir.file("stripped.webp");
+    ASSERT_EQ(cli({"--cli", "--in", tagged, "--out", stripped, "--no-rename"}).exitCode, 0);
+    EXPECT_THAT(test::run({"webpinfo", stripped}).out, Not(HasSubstr("ICCP")));
+}
+
+} // namespace
+} // namespace quelso
