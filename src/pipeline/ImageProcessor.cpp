@@ -7,8 +7,10 @@
 #include "encode/ImageEncoder.h"
 #include "encode/WebPCodec.h"
 #include "pipeline/Effects.h"
+#include "pipeline/LogoStamp.h"
 #include "pipeline/Parallel.h"
 #include "pipeline/SplitMix64.h"
+#include "watermark/VisibleOverlay.h"
 #include "watermark/Watermark.h"
 
 namespace quelso::ImageProcessor {
@@ -75,7 +77,16 @@ std::optional<ProcessResult> process(const PixelImage& image, const ProcessingSe
     // 12. Noise.
     if (settings.noiseEnabled && settings.noiseStrength >= 1) effects::noise(raster, settings.noiseStrength, rng);
 
+    // 14. Logo stamp, after the perturbations so the invisible watermark covers it too.
+    if (settings.logoStampEnabled && settings.logoStampPNG && !settings.logoStampPNG->empty())
+        stampLogo(raster, W, H, *settings.logoStampPNG, settings.logoStampSizePercent,
+                  settings.logoStampOpacity, settings.logoStampMarginPercent);
+
     const WatermarkContent content = settings.watermarkContent();
+
+    // 15. Visible overlay.
+    if (settings.visible && !content.isNone() && settings.visibleOpacity > 0)
+        Watermark::applyVisibleOverlay(raster, W, H, content, settings.visibleOpacity);
 
     // 16. Invisible watermark.
     bool watermarkEmbedded = false;
