@@ -1,22 +1,38 @@
 #include "pipeline/Parallel.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <thread>
 #include <vector>
 
 namespace quelso {
 
-int workerCount() {
+namespace {
+
+constexpr int kMaxWorkers = 256;
+
+int defaultWorkerCount() {
     static const int count = [] {
         if (const char* env = std::getenv("QUELSO_THREADS")) {
             const int n = std::atoi(env);
-            if (n >= 1) return std::min(n, 256);
+            if (n >= 1) return std::min(n, kMaxWorkers);
         }
         return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     }();
     return count;
 }
+
+std::atomic<int> chosenWorkers{0}; // 0: the default
+
+} // namespace
+
+int workerCount() {
+    const int chosen = chosenWorkers.load(std::memory_order_relaxed);
+    return chosen > 0 ? chosen : defaultWorkerCount();
+}
+
+void setWorkerCount(int count) { chosenWorkers.store(std::clamp(count, 0, kMaxWorkers), std::memory_order_relaxed); }
 
 void parallelFor(std::int64_t count, std::int64_t minChunk,
                  const std::function<void(std::int64_t, std::int64_t)>& body) {

@@ -14,4 +14,8 @@ void parallelFor(std::int64_t count, std::int64_t minChunk,
 // The number of worker threads parallelFor uses (at least 1). QUELSO_THREADS overrides it.
 int workerCount();
 
+// Sets the worker count for the whole process from now on (clamped to 1..256); 0 restores
+// the default. Lets a caller that runs several images at once share the cores out.
+void setWorkerCount(int count);
+
 } // namespace quelso

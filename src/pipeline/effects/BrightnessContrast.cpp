@@ -1,0 +1,23 @@
+#include <array>
+
+#include "pipeline/Effects.h"
+#include "pipeline/Parallel.h"
+#include "pipeline/effects/PixelMath.h"
+
+namespace quelso::effects {
+
+void brightnessContrast(Bytes& rgba, double intensity) {
+    const double gain = 1 + intensity * 0.12;
+    const double offset = intensity * 4.0;
+    std::array<std::uint8_t, 256> table{};
+    for (int c = 0; c < 256; ++c) table[c] = toByte(((gain * (c - 128)) + 128) + offset);
+    parallelFor(static_cast<std::int64_t>(rgba.size() / 4), kPixelsPerTask, [&](std::int64_t begin, std::int64_t end) {
+        for (std::int64_t i = begin * 4; i < end * 4; i += 4) {
+            rgba[i] = table[rgba[i]];
+            rgba[i + 1] = table[rgba[i + 1]];
+            rgba[i + 2] = table[rgba[i + 2]];
+        }
+    });
+}
+
+} // namespace quelso::effects

@@ -1,0 +1,35 @@
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "pipeline/Effects.h"
+#include "pipeline/Parallel.h"
+#include "pipeline/effects/PixelMath.h"
+
+namespace quelso::effects {
+
+void colorReplace(Bytes& rgba, RGBColor from, RGBColor to, double tolerance) {
+    const double fr = from.r * 255, fg = from.g * 255, fb = from.b * 255;
+    const double tr = to.r * 255, tg = to.g * 255, tb = to.b * 255;
+    const double limit = std::max(tolerance * 441.673, 1.0);
+    // The squared distance of each channel from the from colour, for all 256 values.
+    std::array<double, 256> sqR{}, sqG{}, sqB{};
+    for (int v = 0; v < 256; ++v) {
+        sqR[v] = (v - fr) * (v - fr);
+        sqG[v] = (v - fg) * (v - fg);
+        sqB[v] = (v - fb) * (v - fb);
+    }
+    parallelFor(static_cast<std::int64_t>(rgba.size() / 4), kPixelsPerTask, [&](std::int64_t begin, std::int64_t end) {
+        for (std::int64_t i = begin * 4; i < end * 4; i += 4) {
+            const double r = rgba[i], g = rgba[i + 1], b = rgba[i + 2];
+            const double d = std::sqrt((sqG[rgba[i + 1]] + sqR[rgba[i]]) + sqB[rgba[i + 2]]);
+            if (!(d < limit)) continue;
+            const double w = 1 - d / limit;
+            rgba[i] = toByte((tr - r) * w + r);
+            rgba[i + 1] = toByte((tg - g) * w + g);
+            rgba[i + 2] = toByte((tb - b) * w + b);
+        }
+    });
+}
+
+} // namespace quelso::effects

@@ -1,0 +1,30 @@
+#include "pipeline/Parallel.h"
+#include "pipeline/effects/Resample.h"
+
+namespace quelso::effects {
+
+namespace {
+constexpr double kTwoPi = 6.283185307179586;
+} // namespace
+
+Bytes displace(const Bytes& src, std::int64_t width, std::int64_t height, const std::vector<double>& rowShift,
+               const std::vector<double>& columnShift) {
+    Bytes out(src.size());
+    parallelFor(height, rowsPerTask(width), [&](std::int64_t y0, std::int64_t y1) {
+        for (std::int64_t y = y0; y < y1; ++y) {
+            std::uint8_t* dst = out.data() + y * width * 4;
+            for (std::int64_t x = 0; x < width; ++x)
+                sampleBilinear(src.data(), width, height, rowShift[y] + x, columnShift[x] + y, dst + x * 4);
+        }
+    });
+    return out;
+}
+
+std::vector<double> periodicShift(std::int64_t length, double amplitude, double periods, double (*shape)(double)) {
+    std::vector<double> shift(static_cast<std::size_t>(length));
+    const double period = length / periods;
+    for (std::int64_t i = 0; i < length; ++i) shift[i] = amplitude * shape((i * kTwoPi) / period);
+    return shift;
+}
+
+} // namespace quelso::effects

@@ -1,0 +1,57 @@
+#pragma once
+// Small exact helpers shared by the effects: byte conversion, edge clamping, exact integer
+// division by a fixed divisor, and the task sizes handed to parallelFor.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace quelso::effects {
+
+// Pixels per parallel task: big enough that starting a task costs nothing measurable.
+constexpr std::int64_t kPixelsPerTask = 1 << 15;
+
+// Rows per parallel task for rows of `width` pixels.
+inline std::int64_t rowsPerTask(std::int64_t width) { return std::max<std::int64_t>(1, kPixelsPerTask / width); }
+
+// round(v) with halves away from zero, then limited to 0..255; NaN gives 0. Same value as
+// clamping std::round(v), without the library call: v - whole is exact for 0 <= v < 256.
+inline std::uint8_t toByte(double v) {
+    if (!(v >= 0.5)) return 0;
+    if (v >= 254.5) return 255;
+    const int whole = static_cast<int>(v);
+    return static_cast<std::uint8_t>(whole + (v - whole >= 0.5 ? 1 : 0));
+}
+
+inline std::uint8_t clampByte(std::int64_t v) { return static_cast<std::uint8_t>(std::clamp<std::int64_t>(v, 0, 255)); }
+
+// clamp(c + d) to 0..255 for any 64-bit offset d, without overflow.
+inline std::uint8_t addClamped(std::uint8_t c, std::int64_t d) { return clampByte(c + std::clamp<std::int64_t>(d, -255, 255)); }
+
+// Index limited to 0..n-1 (clamp to edge).
+inline std::int64_t clampIndex(std::int64_t i, std::int64_t n) { return i < 0 ? 0 : (i >= n ? n - 1 : i); }
+
+// round(v) with halves away from zero as an integer count: NaN gives 0, values beyond the
+// 64-bit range saturate, so user intensities of any size convert without overflow.
+inline std::int64_t roundToCount(double v) {
+    const double r = std::round(v);
+    if (std::isnan(r)) return 0;
+    if (r >= 0x1p63) return std::numeric_limits<std::int64_t>::max();
+    if (r < -0x1p63) return std::numeric_limits<std::int64_t>::min();
+    return static_cast<std::int64_t>(r);
+}
+
+// n / d truncated, exact for every n < 2^32 and 2 <= d < 2^32, by one multiply-high
+// (Lemire, Kaser and Kurz, "Faster remainder by direct computation", 2019).
+class Divider {
+public:
+    explicit Divider(std::uint32_t d) : m_(~std::uint64_t{0} / d + 1) {}
+    std::uint32_t operator()(std::uint32_t n) const {
+        return static_cast<std::uint32_t>((static_cast<unsigned __int128>(m_) * n) >> 64);
+    }
+
+private:
+    std::uint64_t m_;
+};
+
+} // namespace quelso::effects

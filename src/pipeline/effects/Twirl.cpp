@@ -1,0 +1,38 @@
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "pipeline/Effects.h"
+#include "pipeline/Parallel.h"
+#include "pipeline/effects/Resample.h"
+
+namespace quelso::effects {
+
+Bytes twirl(const Bytes& src, std::int64_t width, std::int64_t height, double maxAngle) {
+    Bytes out(src.size());
+    const double cx = width * 0.5, cy = height * 0.5;
+    const double radius = std::min(cx, cy) * 0.95;
+    parallelFor(height, rowsPerTask(width), [&](std::int64_t y0, std::int64_t y1) {
+        for (std::int64_t y = y0; y < y1; ++y) {
+            const std::int64_t row = y * width * 4;
+            const double dy = y - cy;
+            for (std::int64_t x = 0; x < width; ++x) {
+                const double dx = x - cx;
+                const double d = std::sqrt(dy * dy + dx * dx);
+                if (d < radius) {
+                    const double t = 1 - d / radius;
+                    const double a = t * (maxAngle * t); // full angle at the centre, none at the rim
+                    const double s = std::sin(a), c = std::cos(a);
+                    const double sx = (cx + dx * c) - dy * s;
+                    const double sy = dy * c + (cy + dx * s);
+                    sampleBilinear(src.data(), width, height, sx, sy, out.data() + row + x * 4);
+                } else {
+                    std::memcpy(out.data() + row + x * 4, src.data() + row + x * 4, 4);
+                }
+            }
+        }
+    });
+    return out;
+}
+
+} // namespace quelso::effects

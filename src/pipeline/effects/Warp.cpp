@@ -1,0 +1,15 @@
+#include <cmath>
+
+#include "pipeline/Effects.h"
+#include "pipeline/effects/Resample.h"
+
+namespace quelso::effects {
+
+// Three sine periods down the height shift the rows, three across the width the columns.
+Bytes warp(const Bytes& src, std::int64_t width, std::int64_t height, double amplitude) {
+    auto sine = [](double v) { return std::sin(v); };
+    return displace(src, width, height, periodicShift(height, amplitude, 3.0, sine),
+                    periodicShift(width, amplitude, 3.0, sine));
+}
+
+} // namespace quelso::effects

@@ -1,0 +1,14 @@
+#include <cmath>
+
+#include "pipeline/Effects.h"
+#include "pipeline/effects/Resample.h"
+
+namespace quelso::effects {
+
+// Six periods each way, a sine for the rows and a cosine for the columns.
+Bytes wave(const Bytes& src, std::int64_t width, std::int64_t height, double amplitude) {
+    return displace(src, width, height, periodicShift(height, amplitude, 6.0, [](double v) { return std::sin(v); }),
+                    periodicShift(width, amplitude, 6.0, [](double v) { return std::cos(v); }));
+}
+
+} // namespace quelso::effects
