@@ -1,0 +1,24 @@
+#pragma once
+// Image classification as offline naming uses it: label identifiers (lower-case words
+// joined by underscores, such as "blue_sky") with confidences from 0 to 1.
+#include <string>
+#include <vector>
+
+#include "pipeline/PixelImage.h"
+
+namespace quelso {
+
+struct Classification {
+    std::string identifier;
+    float confidence = 0;
+};
+
+class ImageClassifier {
+public:
+    virtual ~ImageClassifier() = default;
+    // Labels in the classifier's own order; a failed run gives none. Safe to call from
+    // several threads at once.
+    virtual std::vector<Classification> classify(const PixelImage& picture) const = 0;
+};
+
+} // namespace quelso

@@ -1,0 +1,37 @@
+#include "naming/OpaqueRGB.h"
+
+#include <algorithm>
+
+#include <opencv2/imgproc.hpp>
+
+namespace quelso {
+
+bool isWellFormed(const PixelImage& picture) {
+    return picture.width > 0 && picture.height > 0 && picture.width <= 1'000'000 &&
+           picture.height <= 1'000'000 &&
+           picture.rgba.size() == static_cast<std::size_t>(picture.width * picture.height * 4);
+}
+
+cv::Mat opaqueRGB(const PixelImage& picture, int maxSide) {
+    cv::Mat rgb(static_cast<int>(picture.height), static_cast<int>(picture.width), CV_8UC3);
+    const std::uint8_t* in = picture.rgba.data();
+    for (int y = 0; y < rgb.rows; ++y) {
+        cv::Vec3b* out = rgb.ptr<cv::Vec3b>(y);
+        for (int x = 0; x < rgb.cols; ++x, in += 4) {
+            const int alpha = in[3];
+            for (int c = 0; c < 3; ++c)
+                out[x][c] = static_cast<std::uint8_t>((in[c] * alpha + 255 * (255 - alpha) + 127) / 255);
+        }
+    }
+    const int longest = std::max(rgb.cols, rgb.rows);
+    if (longest <= maxSide) return rgb;
+    const double scale = static_cast<double>(maxSide) / longest;
+    cv::Mat reduced;
+    cv::resize(rgb, reduced,
+               cv::Size(std::max(1, static_cast<int>(rgb.cols * scale)),
+                        std::max(1, static_cast<int>(rgb.rows * scale))),
+               0, 0, cv::INTER_AREA);
+    return reduced;
+}
+
+} // namespace quelso

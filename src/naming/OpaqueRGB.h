@@ -1,0 +1,16 @@
+#pragma once
+// The picture as the recognizers and classifiers look at it: opaque RGB, transparent
+// parts shown over white (as on a page), reduced when larger than they need.
+#include <opencv2/core.hpp>
+
+#include "pipeline/PixelImage.h"
+
+namespace quelso {
+
+// True when the raster's size and byte count agree and it has pixels.
+bool isWellFormed(const PixelImage& picture);
+
+// 8-bit RGB, longer side at most maxSide (area-averaged when reduced; never enlarged).
+cv::Mat opaqueRGB(const PixelImage& picture, int maxSide);
+
+} // namespace quelso

@@ -1,0 +1,27 @@
+#pragma once
+// Text recognition as offline naming uses it: which language groups can be read, and the
+// lines one run over a picture finds, each with a confidence from 0 to 1.
+#include <string>
+#include <vector>
+
+#include "pipeline/PixelImage.h"
+
+namespace quelso {
+
+struct RecognizedLine {
+    std::string text; // UTF-8, the recognizer's best reading of the line
+    float confidence = 0;
+};
+
+class TextRecognizer {
+public:
+    virtual ~TextRecognizer() = default;
+    // Language identifiers such as "en-US" this recognizer can read; empty on failure.
+    virtual std::vector<std::string> supportedLanguages() const = 0;
+    // One run over the picture with the given languages, lines in reading order. A failed
+    // run gives no lines. Safe to call from several threads at once.
+    virtual std::vector<RecognizedLine> recognize(const PixelImage& picture,
+                                                  const std::vector<std::string>& languages) const = 0;
+};
+
+} // namespace quelso
