@@ -146,6 +146,7 @@ std::optional<TextLine> TextLine::make(const std::string& utf8, const std::strin
 
 struct Canvas::State {
     Bytes* raster = nullptr;
+    std::int64_t width = 0, height = 0;
     cairo_surface_t* surface = nullptr;
     cairo_t* cr = nullptr;
     double alpha = 1.0;
@@ -173,6 +174,8 @@ std::optional<Canvas> Canvas::over(Bytes& rgba, std::int64_t width, std::int64_t
         return std::nullopt;
     }
     state->raster = &rgba;
+    state->width = width;
+    state->height = height;
     rgbaToNative(rgba.data(), rgba.size() / 4);
 
     // Cairo's device space runs downwards; the canvas frame runs upwards from the bottom.
@@ -221,8 +224,27 @@ void Canvas::rotate(double radians) {
     if (std::isfinite(radians)) cairo_rotate(state_->cr, radians);
 }
 
+bool Canvas::missesRaster(const Rect& rect) const {
+    double left = HUGE_VAL, right = -HUGE_VAL, top = HUGE_VAL, bottom = -HUGE_VAL;
+    for (double cx : {rect.x, rect.x + rect.width})
+        for (double cy : {rect.y, rect.y + rect.height}) {
+            double dx = cx, dy = cy;
+            cairo_user_to_device(state_->cr, &dx, &dy);
+            left = std::min(left, dx);
+            right = std::max(right, dx);
+            top = std::min(top, dy);
+            bottom = std::max(bottom, dy);
+        }
+    // One pixel of slack covers anti-aliased edges.
+    return right < -1.0 || bottom < -1.0 || left > double(state_->width) + 1.0 ||
+           top > double(state_->height) + 1.0;
+}
+
 void Canvas::drawImage(const CanvasImage& image, const Rect& rect) {
     if (!image.surface_ || !finite(rect) || rect.width <= 0 || rect.height <= 0) return;
+    // Patterns that repeat far beyond the picture send most of their copies here; skipping
+    // them early spares cairo setting up a resampling filter for nothing.
+    if (missesRaster(rect)) return;
     cairo_t* cr = state_->cr;
     cairo_save(cr);
     cairo_rectangle(cr, rect.x, rect.y, rect.width, rect.height);

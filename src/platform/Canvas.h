@@ -90,6 +90,8 @@ public:
 
 private:
     explicit Canvas(std::unique_ptr<State> state);
+    // True when the rectangle, in the current frame, lies wholly outside the raster.
+    bool missesRaster(const Rect& rect) const;
     std::unique_ptr<State> state_;
 };
 
