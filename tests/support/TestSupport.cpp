@@ -14,6 +14,8 @@
 
 #include <vips/vips.h>
 
+#include "platform/ImageCodec.h"
+
 namespace quelso::test {
 
 TempDir::TempDir()
@@ -156,16 +158,17 @@ Bytes randomPixels(int width, int height, int bands, std::uint64_t seed)
 }
 
 bool writeImage(const std::string& path, const Bytes& pixels, int width, int height, int bands,
-                const std::string& options)
+                const std::string& options, int pageHeight)
 {
-    static const bool ready = VIPS_INIT("quelso-tests") == 0;
-    if (!ready || pixels.size() != static_cast<std::size_t>(width) * height * bands)
+    if (!ImageCodec::init() || pixels.size() != static_cast<std::size_t>(width) * height * bands)
         return false;
     VipsImage* image = vips_image_new_from_memory(pixels.data(), pixels.size(), width, height,
                                                   bands, VIPS_FORMAT_UCHAR);
     if (!image)
         return false;
     image->Type = bands >= 3 ? VIPS_INTERPRETATION_sRGB : VIPS_INTERPRETATION_B_W;
+    if (pageHeight > 0)
+        vips_image_set_int(image, VIPS_META_PAGE_HEIGHT, pageHeight);
     const int rc = vips_image_write_to_file(image, (path + options).c_str(), nullptr);
     g_object_unref(image);
     vips_error_clear();

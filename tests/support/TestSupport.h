@@ -46,9 +46,11 @@ Bytes solidPixels(int width, int height, const std::vector<std::uint8_t>& pixel)
 Bytes randomPixels(int width, int height, int bands, std::uint64_t seed);
 
 // Writes a raster to an image file through libvips; the saver is chosen by the extension and
-// `options` are libvips save options such as "[Q=90,strip]". Returns false on failure.
+// `options` are libvips save options such as "[Q=90,strip]". With pageHeight > 0 the raster
+// holds pages of that height stacked top to bottom, saved as one multi-page file (GIF, TIFF).
+// 1 or 2 bands are grey (plus alpha), 3 or 4 sRGB (plus alpha). Returns false on failure.
 bool writeImage(const std::string& path, const Bytes& pixels, int width, int height, int bands,
-                const std::string& options = {});
+                const std::string& options = {}, int pageHeight = 0);
 
 // The environment variable's value, or absent.
 std::optional<std::string> env(const char* name);

@@ -1,0 +1,58 @@
+#pragma once
+// The image codec service: the only place that talks to libvips. Decodes the formats the
+// program reads into straight-alpha sRGB RGBA rasters and encodes PNG, JPEG and HEIF.
+//
+// Only JPEG, PNG, WebP, HEIF/AVIF, TIFF, GIF and BMP are read; every other libvips loader is
+// refused, and damaged files are refused rather than half decoded. Nothing here prints.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "pipeline/PixelImage.h"
+
+namespace quelso::ImageCodec {
+
+// Starts libvips once for the whole process; later calls return the first outcome.
+// Safe to call from any thread; every other function here calls it.
+bool init();
+
+// Largest width * height accepted for decoding: QUELSO_MAX_PIXELS when it holds a positive
+// integer, else 16383 * 16383 (read at every call). Images above it are refused from their
+// header.
+std::int64_t maxPixels();
+
+struct Header {
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    std::string format; // "JPEG", "PNG", "WEBP", "HEIC", "AVIF", "TIFF", "GIF", "BMP"
+};
+
+// Size and format of the first image, from the header alone. Absent when the file cannot be
+// opened or is not in a format we read.
+std::optional<Header> header(const std::string& path);
+
+// The first image at full size, turned upright by its orientation tag, converted to sRGB
+// through its colour profile, straight alpha. iccData holds the source profile unchanged.
+std::optional<PixelImage> decodeFile(const std::string& path);
+std::optional<PixelImage> decodeBytes(const std::uint8_t* data, std::size_t size);
+
+// An upright sRGB preview whose longer side is at most maxSide (never enlarged).
+std::optional<PixelImage> thumbnail(const std::string& path, int maxSide);
+
+enum class SaveFormat { png, jpeg, heif };
+
+// Encodes width * height straight-alpha RGBA pixels tagged with the standard sRGB profile and
+// nothing else of any source. JPEG keeps the colour channels only. quality (1..100) is used
+// by JPEG and HEIF. Absent on failure.
+std::optional<Bytes> encode(const std::uint8_t* rgba, int width, int height, SaveFormat format,
+                            int quality);
+
+// A standard sRGB ICC profile.
+const Bytes& srgbProfile();
+
+// True for an RGB matrix/curve profile whose primaries and tone curves are those of sRGB,
+// whatever its maker, version or description.
+bool isSrgbProfile(const std::uint8_t* icc, std::size_t size);
+
+} // namespace quelso::ImageCodec
