@@ -19,8 +19,9 @@ float clamp01(double value) { return static_cast<float>(std::clamp(value, 0.0, 1
 
 // Shares (0-1) of pixels showing each cue. Hues are OpenCV's 0-180 scale.
 struct PixelCues {
-    double blueSky = 0, paleSky = 0, warmSky = 0; // within the top 40 % of the picture
-    double greenery = 0, white = 0, dark = 0, deepDark = 0, meanValue = 0, darkEdges = 0;
+    double blueSky = 0, paleSky = 0; // within the top 40 % of the picture
+    double topValue = 0, bottomValue = 0; // mean brightness above and below that line
+    double greenery = 0, white = 0, colourful = 0, dark = 0, deepDark = 0, meanValue = 0, darkEdges = 0;
     std::string dominantColour;
     double dominantShare = 0;
 };
@@ -62,13 +63,14 @@ PixelCues measureCues(const cv::Mat& rgb) {
             const bool smooth = std::abs(gx[x]) + std::abs(gy[x]) < 48;
             const bool edge = std::abs(gx[x]) + std::abs(gy[x]) > 160;
             valueSum += v;
+            (y < skyRows ? cues.topValue : cues.bottomValue) += v;
             if (y < skyRows && smooth) {
                 if (h >= 90 && h < 130 && s >= 40 && v >= 100) cues.blueSky += 1;
                 else if (s < 35 && v >= 170) cues.paleSky += 1;
-                else if ((h < 22 || h >= 160) && s >= 60 && v >= 120) cues.warmSky += 1;
             }
             if (h >= 33 && h < 85 && s >= 50 && v >= 40) cues.greenery += 1;
             if (s < 30 && v >= 200) cues.white += 1;
+            if (s >= 70 && v >= 70) cues.colourful += 1;
             if (v < 110) {
                 darkPixels += 1;
                 if (edge) cues.darkEdges += 1;
@@ -79,12 +81,14 @@ PixelCues measureCues(const cv::Mat& rgb) {
     }
     cues.blueSky /= skyTotal;
     cues.paleSky /= skyTotal;
-    cues.warmSky /= skyTotal;
     cues.greenery /= total;
     cues.white /= total;
+    cues.colourful /= total;
     cues.dark = darkPixels / total;
     cues.deepDark /= total;
     cues.meanValue = valueSum / total;
+    cues.topValue /= skyTotal;
+    cues.bottomValue = rgb.rows > skyRows ? cues.bottomValue / (total - skyTotal) : cues.topValue;
     cues.darkEdges = darkPixels > 0 ? cues.darkEdges / darkPixels : 0;
     for (const auto& [name, count] : colours) {
         if (count / total > cues.dominantShare) {
@@ -96,21 +100,22 @@ PixelCues measureCues(const cv::Mat& rgb) {
 }
 
 void addPixelLabels(const PixelCues& cues, std::vector<Classification>& labels) {
+    // A page: mostly white, a little dark ink with sharp edges, hardly any colour.
     const bool documentLike = cues.white >= 0.55 && cues.dark >= 0.005 && cues.dark <= 0.3 &&
-                              cues.darkEdges >= 0.15;
+                              cues.darkEdges >= 0.15 && cues.colourful < 0.05;
     if (documentLike) {
         const float confidence = clamp01(0.55 + 0.8 * (cues.white - 0.55));
         labels.push_back({"document", confidence});
         labels.push_back({"paper", confidence * 0.9f});
     }
-    // A white page has a bright, flat top too; only count pale sky outside documents.
-    const double paleSky = documentLike ? 0.0 : cues.paleSky * 0.5;
-    const float sky = clamp01((cues.blueSky + cues.warmSky + paleSky) * 1.3);
+    // White pages and studio backdrops are bright and flat too: pale sky counts only beside
+    // blue sky or above a clearly darker ground.
+    const bool paleIsSky = !documentLike && (cues.blueSky >= 0.1 || cues.topValue - cues.bottomValue > 40);
+    const double paleSky = paleIsSky ? cues.paleSky * 0.5 : 0.0;
+    const float sky = clamp01((cues.blueSky + paleSky) * 1.3);
     const float greenery = clamp01(cues.greenery * 1.6);
     if (sky > 0.25f) labels.push_back({"sky", sky});
     if (cues.blueSky * 1.3 > 0.25) labels.push_back({"blue_sky", clamp01(cues.blueSky * 1.3)});
-    if (cues.warmSky > cues.blueSky && cues.warmSky * 1.5 > 0.25)
-        labels.push_back({"sunset", clamp01(cues.warmSky * 1.5)});
     if (greenery > 0.25f) labels.push_back({"greenery", greenery});
     if (std::max(sky, greenery) > 0.3f) labels.push_back({"outdoor", std::max(sky, greenery) * 0.9f});
     if (cues.meanValue < 80 && cues.deepDark > 0.4)
@@ -165,12 +170,25 @@ std::vector<Detection> detect(cv::CascadeClassifier* classifier, const cv::Mat& 
     return detections;
 }
 
+bool overlaps(const cv::Rect& a, const cv::Rect& b) {
+    const double shared = (a & b).area();
+    return shared > 0 && shared / (a.area() + b.area() - shared) >= 0.3;
+}
+
 void addDetectionLabels(const std::string& folder, const cv::Mat& rgb, std::vector<Classification>& labels) {
     cv::Mat gray;
     cv::cvtColor(rgb, gray, cv::COLOR_RGB2GRAY);
     cv::equalizeHist(gray, gray);
 
-    const auto faces = detect(cascade(folder, "haarcascade_frontalface_default.xml"), gray, 5);
+    // One face cascade alone fires on texture now and then; a face must be found by two.
+    auto faces = detect(cascade(folder, "haarcascade_frontalface_default.xml"), gray, 5);
+    if (!faces.empty()) {
+        const auto confirmations = detect(cascade(folder, "haarcascade_frontalface_alt2.xml"), gray, 3);
+        std::erase_if(faces, [&](const Detection& face) {
+            return std::none_of(confirmations.begin(), confirmations.end(),
+                                [&](const Detection& other) { return overlaps(face.box, other.box); });
+        });
+    }
     const auto bodies = detect(cascade(folder, "haarcascade_fullbody.xml"), gray, 5);
     const auto cats = detect(cascade(folder, "haarcascade_frontalcatface_extended.xml"), gray, 6);
 

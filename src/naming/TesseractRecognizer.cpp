@@ -13,6 +13,7 @@
 #include <tesseract/resultiterator.h>
 
 #include "naming/OpaqueRGB.h"
+#include "naming/UnicodeText.h"
 
 namespace quelso {
 
@@ -122,9 +123,12 @@ std::vector<RecognizedLine> TesseractRecognizer::recognize(const PixelImage& pic
                 if (words->IsAtBeginningOf(tesseract::RIL_TEXTLINE)) line.flushInto(lines);
                 const std::unique_ptr<char[]> word(words->GetUTF8Text(tesseract::RIL_WORD));
                 const float confidence = words->Confidence(tesseract::RIL_WORD);
-                if (!word || word[0] == '\0' || confidence < wordConfidenceFloor) continue;
+                if (!word || confidence < wordConfidenceFloor) continue;
+                // Tesseract reports blank "words" for empty regions, confidently.
+                const std::string_view text = UnicodeText::trimmedWhitespace(word.get());
+                if (text.empty()) continue;
                 if (line.words > 0) line.text += ' ';
-                line.text += word.get();
+                line.text += text;
                 line.confidenceSum += confidence;
                 ++line.words;
             } while (words->Next(tesseract::RIL_WORD));
