@@ -10,6 +10,7 @@
 #include "pipeline/LogoStamp.h"
 #include "pipeline/Parallel.h"
 #include "pipeline/SplitMix64.h"
+#include "pipeline/effects/PixelMath.h"
 #include "watermark/VisibleOverlay.h"
 #include "watermark/Watermark.h"
 
@@ -18,6 +19,7 @@ namespace quelso::ImageProcessor {
 namespace {
 
 constexpr std::int64_t kPixelsPerChunk = 1 << 16;
+constexpr double kPi = 3.141592653589793;
 
 } // namespace
 
@@ -72,10 +74,37 @@ std::optional<ProcessResult> process(const PixelImage& image, const ProcessingSe
         raster = image.rgba;
     }
 
+    // 2-5. Distortions: each reads the raster as it was and hands back a new one.
+    if (settings.warpEnabled && settings.warpIntensity * 3.5 > 0.05)
+        raster = effects::warp(raster, W, H, settings.warpIntensity * 3.5);
+    if (settings.waveEnabled && settings.waveIntensity * 12 > 0.1)
+        raster = effects::wave(raster, W, H, settings.waveIntensity * 12);
+    if (settings.twirlEnabled && settings.twirlIntensity * (kPi / 2) > 0.01)
+        raster = effects::twirl(raster, W, H, settings.twirlIntensity * (kPi / 2));
+    // Every sample of the smear costs a full pass: lengths beyond the slider's largest (22, at
+    // intensity 1) would only stall the run, so they are held there.
+    if (const std::int64_t n = std::min<std::int64_t>(effects::roundToCount(settings.motionBlurIntensity * 22), 22);
+        settings.motionBlurEnabled && n >= 1)
+        raster = effects::motionBlur(raster, W, H, n, settings.motionBlurAngle);
+
+    // 6-10. Tone and texture filters, in place.
+    if (const std::int64_t r = effects::roundToCount(settings.blurIntensity * 3); settings.blurEnabled && r >= 1)
+        effects::boxBlur(raster, W, H, r);
+    if (settings.sharpenEnabled) effects::sharpen(raster, W, H, settings.sharpenIntensity);
+    if (settings.colorReplaceEnabled)
+        effects::colorReplace(raster, settings.colorReplaceFrom, settings.colorReplaceTo,
+                              settings.colorReplaceTolerance);
+    if (settings.bcEnabled) effects::brightnessContrast(raster, settings.bcIntensity);
+    if (settings.vignetteEnabled && settings.vignetteIntensity * 0.55 > 0)
+        effects::vignette(raster, W, H, settings.vignetteIntensity);
+
     // 11. Colour shift.
     if (settings.colorShift) effects::colorShift(raster, rng);
     // 12. Noise.
     if (settings.noiseEnabled && settings.noiseStrength >= 1) effects::noise(raster, settings.noiseStrength, rng);
+    // 13. Grain.
+    if (settings.grainEnabled && effects::roundToCount(settings.grainIntensity * 20) >= 1)
+        effects::grain(raster, settings.grainIntensity, rng);
 
     // 14. Logo stamp, after the perturbations so the invisible watermark covers it too.
     if (settings.logoStampEnabled && settings.logoStampPNG && !settings.logoStampPNG->empty())
