@@ -1,6 +1,7 @@
 #include "platform/ImageCodec.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -148,17 +149,20 @@ std::optional<Kind> sniff(Input& in)
 Image open(const Input& in, Kind kind, VipsAccess access)
 {
     const Loader& loader = loaderFor(kind);
+    // Random access decodes the whole picture first: keep it in memory, never in a temporary
+    // file. Streaming needs no such copy, and asking for one would cost a full extra pass.
+    const gboolean inMemory = access == VIPS_ACCESS_RANDOM;
     VipsImage* out = nullptr;
     int rc = -1;
     if (in.path && loader.sourceOperation) {
         Source source(vips_source_new_from_file(in.path->c_str()));
         if (source)
             rc = vips_call(loader.sourceOperation, source.get(), &out, "access", access,
-                           "fail_on", VIPS_FAIL_ON_ERROR, "memory", TRUE, nullptr);
+                           "fail_on", VIPS_FAIL_ON_ERROR, "memory", inMemory, nullptr);
     } else if (!in.path) {
         VipsBlob* blob = vips_blob_new(nullptr, in.data, in.size);
         rc = vips_call(loader.bufferOperation, blob, &out, "access", access, "fail_on",
-                       VIPS_FAIL_ON_ERROR, "memory", TRUE, nullptr);
+                       VIPS_FAIL_ON_ERROR, "memory", inMemory, nullptr);
         vips_area_unref(VIPS_AREA(blob));
     }
     Image image(out);
@@ -297,7 +301,7 @@ std::optional<PixelImage> render(VipsImage* rgba)
     PixelImage result;
     result.width = rgba->Xsize;
     result.height = rgba->Ysize;
-    result.rgba.resize(static_cast<std::size_t>(result.width * result.height * 4));
+    result.rgba = zeroedBuffer(static_cast<std::size_t>(result.width * result.height * 4));
     RowSink sink{result.rgba.data(), static_cast<std::size_t>(result.width) * 4};
     if (vips_sink_disc(rgba, copyRows, &sink) != 0)
         return failed<PixelImage>();
@@ -406,6 +410,22 @@ std::int64_t maxPixels()
                                                     : kDefaultMaxPixels;
 }
 
+Bytes zeroedBuffer(std::size_t size)
+{
+    constexpr std::size_t kHugePage = std::size_t{2} << 20;
+    Bytes buffer;
+    if (size >= 2 * kHugePage) {
+        buffer.reserve(size); // allocated but not yet touched
+        const auto begin = reinterpret_cast<std::uintptr_t>(buffer.data());
+        const std::uintptr_t aligned = (begin + kHugePage - 1) & ~(kHugePage - 1);
+        const std::uintptr_t end = (begin + size) & ~(kHugePage - 1);
+        if (end > aligned)
+            ::madvise(reinterpret_cast<void*>(aligned), end - aligned, MADV_HUGEPAGE);
+    }
+    buffer.resize(size);
+    return buffer;
+}
+
 std::optional<Header> header(const std::string& path)
 {
     if (!init())
@@ -453,13 +473,13 @@ std::optional<PixelImage> thumbnail(const std::string& path, int maxSide)
         if (in.path) {
             Source source(vips_source_new_from_file(in.path->c_str()));
             return source ? vips_thumbnail_source(source.get(), out, maxSide, "height", maxSide,
-                                                  "size", VIPS_SIZE_DOWN, "fail_on",
-                                                  VIPS_FAIL_ON_ERROR, nullptr)
+                                                  "size", VIPS_SIZE_DOWN, "option_string",
+                                                  "fail_on=error", nullptr)
                           : -1;
         }
         return vips_thumbnail_buffer(const_cast<std::uint8_t*>(in.data), in.size, out, maxSide,
-                                     "height", maxSide, "size", VIPS_SIZE_DOWN, "fail_on",
-                                     VIPS_FAIL_ON_ERROR, nullptr);
+                                     "height", maxSide, "size", VIPS_SIZE_DOWN,
+                                     "option_string", "fail_on=error", nullptr);
     });
     if (!small)
         return std::nullopt;

@@ -264,6 +264,9 @@ TEST(ImageLoader, InfoNamesEachFormatFromItsHeader)
     const auto bmpInfo = ImageLoader::info(dir.file("a.bmp"));
     ASSERT_TRUE(bmpInfo);
     EXPECT_EQ(bmpInfo->format, "BMP");
+    const auto bmpThumb = ImageLoader::thumbnail(dir.file("a.bmp"), 6);
+    ASSERT_TRUE(bmpThumb);
+    EXPECT_EQ(bmpThumb->width, 6);
     const auto bmp = ImageLoader::load(dir.file("a.bmp"));
     ASSERT_TRUE(bmp);
     EXPECT_EQ(pixelAt(*bmp, 5, 3), (std::array<int, 4>{rgb[(3 * 12 + 5) * 3], rgb[(3 * 12 + 5) * 3 + 1],
