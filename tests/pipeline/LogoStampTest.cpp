@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstring>
+#include <limits>
 
 #include "TestSupport.h"
 
@@ -124,6 +125,21 @@ TEST(LogoStamp, TinyAndOversizedLogos) {
         Bytes raster = original;
         ImageProcessor::stampLogo(raster, W, H, logo, 150, 1, 4);
         expectStamp(raster, original, W, H, 0, 200, 0, 96, kRed);
+    }
+}
+
+TEST(LogoStamp, OddNumbersNeitherCrashNorSpoilThePicture) {
+    const Bytes logo = png(solid(20, 10, kRed), 20, 10);
+    const std::int64_t W = 50, H = 40;
+    const Bytes original = solid(W, H, kGrey);
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (auto [size, opacity, margin] : {std::array<double, 3>{inf, 1, 4}, {nan, 1, 4},
+                                         {1e300, 1, 4}, {10, nan, 4}, {10, 1, -1e12},
+                                         {10, 1, nan}, {-30, 1, 4}}) {
+        Bytes raster = original;
+        ImageProcessor::stampLogo(raster, W, H, logo, size, opacity, margin);
+        for (std::size_t i = 3; i < raster.size(); i += 4) ASSERT_EQ(raster[i], 255);
     }
 }
 

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <numbers>
 #include <optional>
+#include <thread>
+#include <vector>
 
 #include "TestSupport.h"
 
@@ -64,6 +66,20 @@ TEST(VisibleOverlay, TextCoversEveryPartOfThePictureWhateverItsPixels) {
         const double onNoisy = (noisy[i] - noisyOriginal[i]) / (255.0 - noisyOriginal[i]);
         ASSERT_NEAR(onBlack, onNoisy, 0.02) << "pixel " << i / 4;
     }
+}
+
+TEST(VisibleOverlay, ConcurrentCallsDrawTheSamePattern) {
+    // Batch items run on several threads at once, each with its own fonts and contexts.
+    const int W = 320, H = 240;
+    std::vector<Bytes> rasters(4, test::solidPixels(W, H, {0, 0, 0, 255}));
+    std::vector<std::thread> threads;
+    for (Bytes& r : rasters)
+        threads.emplace_back([&r] {
+            Watermark::applyVisibleOverlay(r, W, H, WatermarkContent::text("Quelso سلام"), 0.1);
+        });
+    for (std::thread& t : threads) t.join();
+    EXPECT_NE(rasters[0], test::solidPixels(W, H, {0, 0, 0, 255}));
+    for (const Bytes& r : rasters) EXPECT_EQ(r, rasters[0]);
 }
 
 TEST(VisibleOverlay, RightToLeftTextIsDrawn) {
