@@ -101,7 +101,7 @@ PixelCues measureCues(const cv::Mat& rgb) {
 
 void addPixelLabels(const PixelCues& cues, std::vector<Classification>& labels) {
     // A page: mostly white, a little dark ink with sharp edges, hardly any colour.
-    const bool documentLike = cues.white >= 0.55 && cues.dark >= 0.005 && cues.dark <= 0.3 &&
+    const bool documentLike = cues.white >= 0.55 && cues.dark >= 0.002 && cues.dark <= 0.3 &&
                               cues.darkEdges >= 0.15 && cues.colourful < 0.05;
     if (documentLike) {
         const float confidence = clamp01(0.55 + 0.8 * (cues.white - 0.55));
