@@ -1,4 +1,5 @@
 #include "platform/ImageCodec.h"
+#include "platform/ImageCodecHeif.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -514,6 +515,7 @@ std::optional<Bytes> encode(const std::uint8_t* rgba, int width, int height, Sav
         rc = vips_pngsave_buffer(tagged.get(), &buffer, &length, nullptr);
         break;
     case SaveFormat::heif:
+        // Keeps the profile; the EXIF block libvips adds of its own is cut out afterwards.
         rc = vips_heifsave_buffer(tagged.get(), &buffer, &length, "Q", quality, nullptr);
         break;
     case SaveFormat::jpeg: {
@@ -533,9 +535,13 @@ std::optional<Bytes> encode(const std::uint8_t* rgba, int width, int height, Sav
         return failed<Bytes>();
     }
     const auto* bytes = static_cast<const std::uint8_t*>(buffer);
-    std::optional<Bytes> result = format == SaveFormat::jpeg
-        ? withIccSegments(bytes, length, profile)
-        : std::optional<Bytes>(Bytes(bytes, bytes + length));
+    std::optional<Bytes> result;
+    if (format == SaveFormat::jpeg)
+        result = withIccSegments(bytes, length, profile);
+    else if (format == SaveFormat::heif)
+        result = withoutExifItems(Bytes(bytes, bytes + length));
+    else
+        result = Bytes(bytes, bytes + length);
     g_free(buffer);
     return result;
 }

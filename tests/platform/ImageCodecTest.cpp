@@ -8,6 +8,7 @@
 
 #include "TestSupport.h"
 #include "platform/ImageCodec.h"
+#include "platform/ImageCodecHeif.h"
 
 namespace quelso {
 namespace {
@@ -246,6 +247,34 @@ TEST(ImageCodec, RecognisesSrgbProfilesByTheirContent)
     EXPECT_FALSE(isSrgb(Bytes(standard.begin(), standard.begin() + 200)));
     EXPECT_FALSE(isSrgb(Bytes(300, 0xFF)));
     EXPECT_FALSE(ImageCodec::isSrgbProfile(nullptr, 0));
+}
+
+TEST(ImageCodec, ExifItemsLeaveHeifFilesWithoutChangingThePicture)
+{
+    TempDir dir;
+    const std::string path = dir.file("with-exif.heic");
+    ASSERT_TRUE(test::writeImage(path, pattern(40, 24), 40, 24, 4, "[Q=70]"));
+    const Bytes original = test::readFile(path);
+    ASSERT_NE(test::run({"exiftool", "-a", "-G1", path}).out.find("[IFD0]"), std::string::npos);
+
+    const auto edited = ImageCodec::withoutExifItems(original);
+    ASSERT_TRUE(edited);
+    EXPECT_LT(edited->size(), original.size());
+    test::writeFile(dir.path() / "edited.heic", *edited);
+    const auto tags = test::run({"exiftool", "-a", "-G1", dir.file("edited.heic")}).out;
+    EXPECT_EQ(tags.find("[IFD0]"), std::string::npos) << tags;
+    EXPECT_EQ(tags.find("Warning"), std::string::npos) << tags;
+    EXPECT_EQ(tags.find("Error"), std::string::npos) << tags;
+
+    const auto before = ImageCodec::decodeBytes(original.data(), original.size());
+    const auto after = ImageCodec::decodeBytes(edited->data(), edited->size());
+    ASSERT_TRUE(before);
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->rgba, before->rgba);
+
+    EXPECT_EQ(ImageCodec::withoutExifItems(*edited), *edited); // nothing left to remove
+    EXPECT_FALSE(ImageCodec::withoutExifItems(bytesOf("not a heif file")));
+    EXPECT_FALSE(ImageCodec::withoutExifItems(Bytes(original.begin(), original.begin() + 300)));
 }
 
 } // namespace
