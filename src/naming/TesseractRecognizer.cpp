@@ -52,9 +52,9 @@ tesseract::TessBaseAPI* engineFor(const std::string& dataPath, const std::string
     return engines.emplace(key, std::move(engine)).first->second.get();
 }
 
-cv::Mat grayForRecognition(const PixelImage& picture) {
+cv::Mat grayForRecognition(const PixelImage& picture, int maxSide) {
     cv::Mat gray;
-    cv::cvtColor(opaqueRGB(picture, TesseractRecognizer::recognitionMaxSide), gray, cv::COLOR_RGB2GRAY);
+    cv::cvtColor(opaqueRGB(picture, maxSide), gray, cv::COLOR_RGB2GRAY);
     return gray;
 }
 
@@ -73,7 +73,8 @@ struct LineBuilder {
 
 } // namespace
 
-TesseractRecognizer::TesseractRecognizer(std::string dataPath) : dataPath_(std::move(dataPath)) {}
+TesseractRecognizer::TesseractRecognizer(std::string dataPath, int maxSide)
+    : dataPath_(std::move(dataPath)), maxSide_(std::max(1, maxSide)) {}
 
 bool TesseractRecognizer::installed(const std::string& code) const {
     std::error_code error;
@@ -112,7 +113,7 @@ std::vector<RecognizedLine> TesseractRecognizer::recognize(const PixelImage& pic
     tesseract::TessBaseAPI* engine = engineFor(dataPath_, codes);
     if (!engine) return lines;
 
-    const cv::Mat gray = grayForRecognition(picture);
+    const cv::Mat gray = grayForRecognition(picture, maxSide_);
     engine->SetImage(gray.data, gray.cols, gray.rows, 1, static_cast<int>(gray.step));
     engine->SetSourceResolution(300);
     if (engine->Recognize(nullptr) == 0) {
