@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <thread>
 
 #include "TestSupport.h"
 #include "platform/ImageCodec.h"
@@ -247,6 +248,34 @@ TEST(ImageCodec, RecognisesSrgbProfilesByTheirContent)
     EXPECT_FALSE(isSrgb(Bytes(standard.begin(), standard.begin() + 200)));
     EXPECT_FALSE(isSrgb(Bytes(300, 0xFF)));
     EXPECT_FALSE(ImageCodec::isSrgbProfile(nullptr, 0));
+}
+
+// Decodes and encodes run on many threads at once in the windowed application.
+TEST(ImageCodec, ConcurrentCallsGiveTheSameResultsAsOneAtATime)
+{
+    TempDir dir;
+    const Bytes jpeg = encodedFixture(dir, "c.jpg");
+    const Bytes truncated(jpeg.begin(), jpeg.begin() + static_cast<long>(jpeg.size() / 3));
+    const auto reference = ImageCodec::decodeBytes(jpeg.data(), jpeg.size());
+    ASSERT_TRUE(reference);
+    const auto png = ImageCodec::encode(reference->rgba.data(), 48, 32, ImageCodec::SaveFormat::png, 100);
+    ASSERT_TRUE(png);
+
+    std::vector<std::thread> threads;
+    std::vector<int> mismatches(4, 0);
+    for (std::size_t t = 0; t < mismatches.size(); ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 15; ++i) {
+                const auto image = ImageCodec::decodeBytes(jpeg.data(), jpeg.size());
+                const auto bad = ImageCodec::decodeBytes(truncated.data(), truncated.size());
+                const auto encoded = ImageCodec::encode(reference->rgba.data(), 48, 32,
+                                                        ImageCodec::SaveFormat::png, 100);
+                mismatches[t] += !image || image->rgba != reference->rgba || bad || encoded != png;
+            }
+        });
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(mismatches, std::vector<int>(4, 0));
 }
 
 TEST(ImageCodec, ExifItemsLeaveHeifFilesWithoutChangingThePicture)
