@@ -22,12 +22,15 @@ namespace {
 struct LanguageMapping {
     const char* identifier;
     std::vector<const char*> codes; // tried in order; each is used when installed
+    // Tesseract retries every doubtful word inverted. The Arabic-script pass over a Latin
+    // page doubts every word, which doubled its time; it goes without the retry.
+    bool invertDoubtfulWords;
 };
 
 // Persian shares the Arabic script, so the Arabic group reads with both models.
 const std::vector<LanguageMapping> languageMappings{
-    {"en-US", {"eng"}},
-    {"ar-SA", {"ara", "fas"}},
+    {"en-US", {"eng"}, true},
+    {"ar-SA", {"ara", "fas"}, false},
 };
 
 void silenceLibraries() {
@@ -37,14 +40,15 @@ void silenceLibraries() {
 
 // Tesseract engines are not thread-safe and take a while to load, so every thread keeps
 // its own, one per data folder and language set.
-tesseract::TessBaseAPI* engineFor(const std::string& dataPath, const std::string& languages) {
+tesseract::TessBaseAPI* engineFor(const std::string& dataPath, const std::string& languages, bool invertWords) {
     thread_local std::map<std::string, std::unique_ptr<tesseract::TessBaseAPI>> engines;
-    const std::string key = dataPath + '\n' + languages;
+    const std::string key = dataPath + '\n' + languages + (invertWords ? "\ninvert" : "");
     if (auto found = engines.find(key); found != engines.end()) return found->second.get();
     silenceLibraries();
     auto engine = std::make_unique<tesseract::TessBaseAPI>();
-    std::vector<std::string> names{"debug_file"};
-    std::vector<std::string> values{"/dev/null"}; // Tesseract prints warnings otherwise
+    std::vector<std::string> names{"debug_file", "tessedit_do_invert"};
+    // Tesseract prints warnings unless told where to put them.
+    std::vector<std::string> values{"/dev/null", invertWords ? "1" : "0"};
     if (engine->Init(dataPath.c_str(), languages.c_str(), tesseract::OEM_LSTM_ONLY, nullptr, 0,
                      &names, &values, false) != 0)
         return nullptr;
@@ -110,7 +114,12 @@ std::vector<RecognizedLine> TesseractRecognizer::recognize(const PixelImage& pic
     if (!isWellFormed(picture)) return lines;
     const std::string codes = tesseractLanguages(languages);
     if (codes.empty()) return lines;
-    tesseract::TessBaseAPI* engine = engineFor(dataPath_, codes);
+    const bool invertWords = std::any_of(languages.begin(), languages.end(), [](const std::string& language) {
+        return std::any_of(languageMappings.begin(), languageMappings.end(), [&](const LanguageMapping& mapping) {
+            return language == mapping.identifier && mapping.invertDoubtfulWords;
+        });
+    });
+    tesseract::TessBaseAPI* engine = engineFor(dataPath_, codes, invertWords);
     if (!engine) return lines;
 
     const cv::Mat gray = grayForRecognition(picture, maxSide_);
