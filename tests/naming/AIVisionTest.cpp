@@ -205,6 +205,21 @@ TEST_F(AIVisionTest, EveryFailureFallsBackToOfflineNaming) {
     EXPECT_EQ(server_.requests().size(), failures.size());
 }
 
+TEST_F(AIVisionTest, GeminiAndClaudeAnswerPathsAreChecked) {
+    const std::vector<std::pair<RenameProvider, json>> wrong{
+        {RenameProvider::gemini, {{"candidates", json::array({{{"content", {{"parts", json::array()}}}}})}}},
+        {RenameProvider::gemini, {{"candidates", json::array({{{"content", json::array({{{"text", "x"}}})}}})}}},
+        {RenameProvider::gemini, {{"candidates", {{"content", "good words"}}}}},
+        {RenameProvider::claude, {{"content", json::array({{{"type", "text"}}})}}},
+        {RenameProvider::claude, {{"content", "good words"}}},
+        {RenameProvider::claude, {{"content", json::array({{{"text", json::array({"good words"})}}})}}},
+    };
+    for (const auto& [provider, body] : wrong) {
+        answer(jsonReply(body));
+        EXPECT_EQ(nameWith(provider), offlineName()) << body.dump();
+    }
+}
+
 TEST_F(AIVisionTest, UnreachableOrInvalidEndpointsFallBack) {
     EXPECT_EQ(nameWith(RenameProvider::custom, "k", "", "not a url"), offlineName());
     EXPECT_EQ(nameWith(RenameProvider::custom, "k", "", ""), offlineName());
