@@ -44,7 +44,7 @@ Timing measure(Work&& work) {
         runs.push_back({std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wall).count(),
                         1000.0 * static_cast<double>(std::clock() - cpu) / CLOCKS_PER_SEC});
     }
-    std::sort(runs.begin(), runs.end(), [](const Timing& a, const Timing& b) { return a.wallMs < b.wallMs; });
+    std::sort(runs.begin(), runs.end(), [](const Timing& a, const Timing& b) { return a.cpuMs < b.cpuMs; });
     return runs[1];
 }
 
@@ -71,7 +71,8 @@ int main() {
 
     const TesseractRecognizer fullSize(defaultTessdataPath(), 1 << 20);
     const TesseractRecognizer reduced(defaultTessdataPath());
-    std::printf("%-14s %-26s %12s %12s %8s  %s\n", "picture", "step", "wall ms", "cpu ms", "ratio", "result");
+    // Ratios compare processor time, which other work on the machine disturbs less.
+    std::printf("%-14s %-26s %12s %12s %8s  %s\n", "picture", "step", "wall ms", "cpu ms", "cpu ratio", "result");
     for (const auto& [name, image] : {std::pair{"with text", &withText}, std::pair{"without text", &withoutText}}) {
         const PixelImage picture = toPicture(*image);
         std::vector<std::string> lines;
@@ -83,9 +84,9 @@ int main() {
         std::printf("%-14s %-26s %12.0f %12.0f %8.2f  %s\n", name, "text, full size (baseline)", full.wallMs,
                     full.cpuMs, 1.0, fullLines.c_str());
         std::printf("%-14s %-26s %12.0f %12.0f %8.2f  %s\n", name, "text, reduced to 3200", small.wallMs,
-                    small.cpuMs, small.wallMs / full.wallMs, joined(SmartRename::keywords(lines, 5)).c_str());
+                    small.cpuMs, small.cpuMs / full.cpuMs, joined(SmartRename::keywords(lines, 5)).c_str());
         std::printf("%-14s %-26s %12.0f %12.0f %8.2f  %s\n", name, "offline naming, whole", whole.wallMs,
-                    whole.cpuMs, whole.wallMs / full.wallMs, joined(words).c_str());
+                    whole.cpuMs, whole.cpuMs / full.cpuMs, joined(words).c_str());
     }
     return 0;
 }
