@@ -48,20 +48,31 @@ struct Loader {
     const char* sourceOperation;  // null when the loader only takes memory buffers
     const char* bufferOperation;
     const char* format;
+    VipsFailOn failOn;
 };
 
 // The formats we read. libvips knows more, but each extra loader is more attack surface
 // for files nobody asked us to open. BMP only exists through ImageMagick, which is kept for
 // files that start with the BMP signature and never chosen by sniffing.
+//
+// Damaged data must fail the decode rather than leave grey rows behind. Every decoder but
+// libjpeg reports that as an error; libjpeg only warns when the compressed data stops short
+// of the picture (and fills the rest with grey), so JPEG fails on warnings too.
 constexpr Loader kLoaders[] = {
-    {"VipsForeignLoadJpeg", Kind::jpeg, "jpegload_source", "jpegload_buffer", "JPEG"},
-    {"VipsForeignLoadPng", Kind::png, "pngload_source", "pngload_buffer", "PNG"},
-    {"VipsForeignLoadWebp", Kind::webp, "webpload_source", "webpload_buffer", "WEBP"},
-    {"VipsForeignLoadHeif", Kind::heif, "heifload_source", "heifload_buffer", "HEIC"},
-    {"VipsForeignLoadTiff", Kind::tiff, "tiffload_source", "tiffload_buffer", "TIFF"},
-    {"VipsForeignLoadNsgif", Kind::gif, "gifload_source", "gifload_buffer", "GIF"},
-    {"VipsForeignLoadMagick", Kind::bmp, nullptr, "magickload_buffer", "BMP"},
+    {"VipsForeignLoadJpeg", Kind::jpeg, "jpegload_source", "jpegload_buffer", "JPEG", VIPS_FAIL_ON_WARNING},
+    {"VipsForeignLoadPng", Kind::png, "pngload_source", "pngload_buffer", "PNG", VIPS_FAIL_ON_ERROR},
+    {"VipsForeignLoadWebp", Kind::webp, "webpload_source", "webpload_buffer", "WEBP", VIPS_FAIL_ON_ERROR},
+    {"VipsForeignLoadHeif", Kind::heif, "heifload_source", "heifload_buffer", "HEIC", VIPS_FAIL_ON_ERROR},
+    {"VipsForeignLoadTiff", Kind::tiff, "tiffload_source", "tiffload_buffer", "TIFF", VIPS_FAIL_ON_ERROR},
+    {"VipsForeignLoadNsgif", Kind::gif, "gifload_source", "gifload_buffer", "GIF", VIPS_FAIL_ON_ERROR},
+    {"VipsForeignLoadMagick", Kind::bmp, nullptr, "magickload_buffer", "BMP", VIPS_FAIL_ON_ERROR},
 };
+
+// The same policy as a loader option string, for the thumbnailer.
+const char* failOnOption(const Loader& loader)
+{
+    return loader.failOn == VIPS_FAIL_ON_WARNING ? "fail_on=warning" : "fail_on=error";
+}
 
 const Loader& loaderFor(Kind kind)
 {
@@ -146,7 +157,6 @@ std::optional<Kind> sniff(Input& in)
 }
 
 // Reads the header; pixels are decoded later, when the pipeline built on it is evaluated.
-// Damaged data fails the decode instead of leaving grey rows behind.
 Image open(const Input& in, Kind kind, VipsAccess access)
 {
     const Loader& loader = loaderFor(kind);
@@ -159,11 +169,11 @@ Image open(const Input& in, Kind kind, VipsAccess access)
         Source source(vips_source_new_from_file(in.path->c_str()));
         if (source)
             rc = vips_call(loader.sourceOperation, source.get(), &out, "access", access,
-                           "fail_on", VIPS_FAIL_ON_ERROR, "memory", inMemory, nullptr);
+                           "fail_on", loader.failOn, "memory", inMemory, nullptr);
     } else if (!in.path) {
         VipsBlob* blob = vips_blob_new(nullptr, in.data, in.size);
         rc = vips_call(loader.bufferOperation, blob, &out, "access", access, "fail_on",
-                       VIPS_FAIL_ON_ERROR, "memory", inMemory, nullptr);
+                       loader.failOn, "memory", inMemory, nullptr);
         vips_area_unref(VIPS_AREA(blob));
     }
     Image image(out);
@@ -278,17 +288,22 @@ Image toSrgbRgba(VipsImage* in, const std::optional<Bytes>& icc)
     return derive([&](VipsImage** out) { return vips_bandjoin2(srgb.get(), alpha.get(), out, nullptr); });
 }
 
+// Receives the rows in order. The raster is allocated when the first rows have decoded, so a
+// header that promises a huge picture over a few bytes of data fails before that cost.
 struct RowSink {
-    std::uint8_t* base;
+    Bytes* raster;
     std::size_t rowBytes;
+    std::size_t size;
 };
 
 int copyRows(VipsRegion* region, VipsRect* area, void* user)
 {
     const auto* sink = static_cast<RowSink*>(user);
+    if (sink->raster->empty())
+        *sink->raster = zeroedBuffer(sink->size);
     const std::size_t bytes = static_cast<std::size_t>(area->width) * 4;
     for (int y = area->top; y < area->top + area->height; ++y)
-        std::memcpy(sink->base + static_cast<std::size_t>(y) * sink->rowBytes +
+        std::memcpy(sink->raster->data() + static_cast<std::size_t>(y) * sink->rowBytes +
                         static_cast<std::size_t>(area->left) * 4,
                     VIPS_REGION_ADDR(region, area->left, y), bytes);
     return 0;
@@ -302,9 +317,9 @@ std::optional<PixelImage> render(VipsImage* rgba)
     PixelImage result;
     result.width = rgba->Xsize;
     result.height = rgba->Ysize;
-    result.rgba = zeroedBuffer(static_cast<std::size_t>(result.width * result.height * 4));
-    RowSink sink{result.rgba.data(), static_cast<std::size_t>(result.width) * 4};
-    if (vips_sink_disc(rgba, copyRows, &sink) != 0)
+    RowSink sink{&result.rgba, static_cast<std::size_t>(result.width) * 4,
+                 static_cast<std::size_t>(result.width * result.height * 4)};
+    if (vips_sink_disc(rgba, copyRows, &sink) != 0 || result.rgba.size() != sink.size)
         return failed<PixelImage>();
     return result;
 }
@@ -475,12 +490,12 @@ std::optional<PixelImage> thumbnail(const std::string& path, int maxSide)
             Source source(vips_source_new_from_file(in.path->c_str()));
             return source ? vips_thumbnail_source(source.get(), out, maxSide, "height", maxSide,
                                                   "size", VIPS_SIZE_DOWN, "option_string",
-                                                  "fail_on=error", nullptr)
+                                                  failOnOption(loaderFor(kind)), nullptr)
                           : -1;
         }
         return vips_thumbnail_buffer(const_cast<std::uint8_t*>(in.data), in.size, out, maxSide,
                                      "height", maxSide, "size", VIPS_SIZE_DOWN,
-                                     "option_string", "fail_on=error", nullptr);
+                                     "option_string", failOnOption(loaderFor(kind)), nullptr);
     });
     if (!small)
         return std::nullopt;

@@ -74,6 +74,18 @@ Bytes pattern(int width, int height)
     return rgba;
 }
 
+// The JPEG with its frame header changed to claim side x side pixels.
+Bytes withJpegSize(Bytes jpeg, std::uint16_t side)
+{
+    for (std::size_t i = 2; i + 8 < jpeg.size(); ++i)
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {
+            jpeg[i + 5] = jpeg[i + 7] = static_cast<std::uint8_t>(side >> 8);
+            jpeg[i + 6] = jpeg[i + 8] = static_cast<std::uint8_t>(side & 0xFF);
+            break;
+        }
+    return jpeg;
+}
+
 Bytes encodedFixture(const TempDir& dir, const std::string& name, const std::string& options = {})
 {
     const std::string path = dir.file(name);
@@ -87,13 +99,6 @@ TEST(ImageCodec, BadFilesAreRefusedQuickly)
     const Bytes jpeg = encodedFixture(dir, "good.jpg", "[Q=90]");
     const Bytes png = encodedFixture(dir, "good.png");
 
-    Bytes hugeJpeg = jpeg; // SOF0 patched to 60000 x 60000
-    for (std::size_t i = 2; i + 8 < hugeJpeg.size(); ++i)
-        if (hugeJpeg[i] == 0xFF && hugeJpeg[i + 1] == 0xC0) {
-            hugeJpeg[i + 5] = hugeJpeg[i + 7] = 0xEA;
-            hugeJpeg[i + 6] = hugeJpeg[i + 8] = 0x60;
-            break;
-        }
 
     const std::vector<std::pair<std::string, Bytes>> cases{
         {"empty.jpg", {}},
@@ -102,7 +107,8 @@ TEST(ImageCodec, BadFilesAreRefusedQuickly)
         {"half.png", Bytes(png.begin(), png.begin() + static_cast<long>(png.size() / 2))},
         {"bomb.png", pngClaiming(100000, 100000)},
         {"overflow.png", pngClaiming(0x7FFFFFFF, 0x7FFFFFFF)},
-        {"huge.jpg", hugeJpeg},
+        {"huge.jpg", withJpegSize(jpeg, 60000)},     // above the pixel limit
+        {"overclaimed.jpg", withJpegSize(jpeg, 16000)}, // within it, but the data stops short
         {"ppm.jpg", bytesOf("P6 1 1 255\n\1\2\3")},
         {"svg.png", bytesOf("<svg xmlns='http://www.w3.org/2000/svg' width='9' height='9'/>")},
         {"bm.bmp", Bytes{'B', 'M', 0, 0, 0, 0, 1, 2}},
