@@ -135,6 +135,11 @@ bool readWholeFile(Input& in)
 // Picks the loader from the content (never the file name) and readies the input for it.
 std::optional<Kind> sniff(Input& in)
 {
+    // Only regular files: opening a named pipe would wait for a writer forever, and a device
+    // such as /dev/zero never ends.
+    struct stat st {};
+    if (in.path && (::stat(in.path->c_str(), &st) != 0 || !S_ISREG(st.st_mode)))
+        return std::nullopt;
     if (startsWithBmpSignature(in)) {
         if (in.path && !readWholeFile(in))
             return failed<Kind>();
