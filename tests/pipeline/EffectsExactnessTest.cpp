@@ -207,8 +207,9 @@ TEST(EffectsExactness, HugeStrengthsRejectOftenAndStillMatch) {
         const std::uint64_t state = expectSameRandomStep(
             src, 11, [&](Bytes& b, SplitMix64& g) { effects::noise(b, strength, g); },
             [&](Bytes& b, reference::Rng& r) { reference::noise(b, strength, r); }, std::to_string(strength));
-        if (strength == std::int64_t{1} << 62) // bound 2^63 + 1: about one draw in four is rejected
+        if (strength == std::int64_t{1} << 62) { // bound 2^63 + 1: about one draw in four is rejected
             EXPECT_NE(state, afterDraws(11, s.w * s.h * 6));
+        }
     }
     for (double i : {2.3e17, 1e300, double(INFINITY)})
         expectSameRandomStep(

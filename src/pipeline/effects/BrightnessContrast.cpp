@@ -11,11 +11,12 @@ void brightnessContrast(Bytes& rgba, double intensity) {
     const double offset = intensity * 4.0;
     std::array<std::uint8_t, 256> table{};
     for (int c = 0; c < 256; ++c) table[c] = toByte(((gain * (c - 128)) + 128) + offset);
+    std::uint8_t* px = rgba.data();
     parallelFor(static_cast<std::int64_t>(rgba.size() / 4), kPixelsPerTask, [&](std::int64_t begin, std::int64_t end) {
         for (std::int64_t i = begin * 4; i < end * 4; i += 4) {
-            rgba[i] = table[rgba[i]];
-            rgba[i + 1] = table[rgba[i + 1]];
-            rgba[i + 2] = table[rgba[i + 2]];
+            px[i] = table[px[i]];
+            px[i + 1] = table[px[i + 1]];
+            px[i + 2] = table[px[i + 2]];
         }
     });
 }

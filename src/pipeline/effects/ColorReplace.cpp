@@ -19,15 +19,16 @@ void colorReplace(Bytes& rgba, RGBColor from, RGBColor to, double tolerance) {
         sqG[v] = (v - fg) * (v - fg);
         sqB[v] = (v - fb) * (v - fb);
     }
+    std::uint8_t* px = rgba.data();
     parallelFor(static_cast<std::int64_t>(rgba.size() / 4), kPixelsPerTask, [&](std::int64_t begin, std::int64_t end) {
         for (std::int64_t i = begin * 4; i < end * 4; i += 4) {
-            const double r = rgba[i], g = rgba[i + 1], b = rgba[i + 2];
-            const double d = std::sqrt((sqG[rgba[i + 1]] + sqR[rgba[i]]) + sqB[rgba[i + 2]]);
+            const double r = px[i], g = px[i + 1], b = px[i + 2];
+            const double d = std::sqrt((sqG[px[i + 1]] + sqR[px[i]]) + sqB[px[i + 2]]);
             if (!(d < limit)) continue;
             const double w = 1 - d / limit;
-            rgba[i] = toByte((tr - r) * w + r);
-            rgba[i + 1] = toByte((tg - g) * w + g);
-            rgba[i + 2] = toByte((tb - b) * w + b);
+            px[i] = toByte((tr - r) * w + r);
+            px[i + 1] = toByte((tg - g) * w + g);
+            px[i + 2] = toByte((tb - b) * w + b);
         }
     });
 }

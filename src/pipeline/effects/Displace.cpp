@@ -10,11 +10,12 @@ constexpr double kTwoPi = 6.283185307179586;
 Bytes displace(const Bytes& src, std::int64_t width, std::int64_t height, const std::vector<double>& rowShift,
                const std::vector<double>& columnShift) {
     Bytes out(src.size());
+    const std::uint8_t* from = src.data();
     parallelFor(height, rowsPerTask(width), [&](std::int64_t y0, std::int64_t y1) {
         for (std::int64_t y = y0; y < y1; ++y) {
             std::uint8_t* dst = out.data() + y * width * 4;
             for (std::int64_t x = 0; x < width; ++x)
-                sampleBilinear(src.data(), width, height, rowShift[y] + x, columnShift[x] + y, dst + x * 4);
+                sampleBilinear(from, width, height, rowShift[y] + x, columnShift[x] + y, dst + x * 4);
         }
     });
     return out;

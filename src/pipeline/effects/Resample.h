@@ -23,15 +23,35 @@ inline Axis clampAxis(double v, std::int64_t n) {
     return {i0, std::min(i0 + 1, n - 1), c - static_cast<double>(i0)};
 }
 
+// Two channels side by side (SSE2 registers hold two doubles), so each pair is computed with
+// one vector instruction per step; every lane does exactly the scalar operations, in order.
+using Pair = double __attribute__((vector_size(16)));
+using PairInts = std::int32_t __attribute__((vector_size(8)));
+using PairMasks = std::int64_t __attribute__((vector_size(16)));
+
+inline Pair loadPair(const std::uint8_t* p) { return Pair{static_cast<double>(p[0]), static_cast<double>(p[1])}; }
+
+// toByte on both lanes.
+inline void storePair(Pair v, std::uint8_t* out) {
+    const Pair zero = {0, 0}, top = {255, 255};
+    Pair c = v > 0.0 ? v : zero; // NaN gives 0
+    c = c < 255.0 ? c : top;
+    const PairInts whole = __builtin_convertvector(c, PairInts);
+    const PairMasks up = (c - __builtin_convertvector(whole, Pair)) >= 0.5; // -1 where true
+    const PairInts rounded = whole - __builtin_convertvector(up, PairInts);
+    out[0] = static_cast<std::uint8_t>(rounded[0]);
+    out[1] = static_cast<std::uint8_t>(rounded[1]);
+}
+
 // Blends four RGBA pixels, each channel rounded on its own, in the order
 // top = fx*(p10-p00)+p00, bottom = fx*(p11-p01)+p01, round(top + fy*(bottom-top)).
 inline void blend(const std::uint8_t* p00, const std::uint8_t* p10, const std::uint8_t* p01, const std::uint8_t* p11,
                   double fx, double fy, std::uint8_t* out) {
-    for (int c = 0; c < 4; ++c) {
-        const double a = p00[c], b = p10[c], d = p01[c], e = p11[c];
-        const double top = fx * (b - a) + a;
-        const double bottom = fx * (e - d) + d;
-        out[c] = toByte(top + fy * (bottom - top));
+    for (int c = 0; c < 4; c += 2) {
+        const Pair a = loadPair(p00 + c), b = loadPair(p10 + c), d = loadPair(p01 + c), e = loadPair(p11 + c);
+        const Pair top = fx * (b - a) + a;
+        const Pair bottom = fx * (e - d) + d;
+        storePair(top + fy * (bottom - top), out + c);
     }
 }
 

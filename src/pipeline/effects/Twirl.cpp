@@ -10,6 +10,8 @@ namespace quelso::effects {
 
 Bytes twirl(const Bytes& src, std::int64_t width, std::int64_t height, double maxAngle) {
     Bytes out(src.size());
+    const std::uint8_t* from = src.data();
+    std::uint8_t* to = out.data();
     const double cx = width * 0.5, cy = height * 0.5;
     const double radius = std::min(cx, cy) * 0.95;
     parallelFor(height, rowsPerTask(width), [&](std::int64_t y0, std::int64_t y1) {
@@ -25,9 +27,9 @@ Bytes twirl(const Bytes& src, std::int64_t width, std::int64_t height, double ma
                     const double s = std::sin(a), c = std::cos(a);
                     const double sx = (cx + dx * c) - dy * s;
                     const double sy = dy * c + (cy + dx * s);
-                    sampleBilinear(src.data(), width, height, sx, sy, out.data() + row + x * 4);
+                    sampleBilinear(from, width, height, sx, sy, to + row + x * 4);
                 } else {
-                    std::memcpy(out.data() + row + x * 4, src.data() + row + x * 4, 4);
+                    std::memcpy(to + row + x * 4, from + row + x * 4, 4);
                 }
             }
         }

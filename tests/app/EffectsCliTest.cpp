@@ -1,0 +1,57 @@
+// The effect options of `mottler --cli`: seeded runs repeat byte for byte, each effect changes
+// the picture, and a value that does not parse leaves its effect off.
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+
+namespace quelso {
+namespace {
+
+class EffectsCli : public testing::Test {
+protected:
+    EffectsCli() { EXPECT_TRUE(test::writeImage(input, test::randomPixels(40, 30, 3, 5), 40, 30, 3)); }
+
+    // The written PNG's bytes after a seeded run with the given extra options.
+    test::Bytes run(const std::vector<std::string>& extra) {
+        const std::string out = dir.file("out" + std::to_string(++runs) + ".png");
+        std::vector<std::string> args = {test::mottlerPath(), "--cli", "--in", input, "--out",
+                                         out, "--format", "png", "--seed", "99", "--no-rename", "--no-force"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        const auto r = test::run(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        return test::readFile(out);
+    }
+
+    test::TempDir dir;
+    std::string input = dir.file("in.png");
+    int runs = 0;
+};
+
+TEST_F(EffectsCli, EachEffectRepeatsWithTheSeedAndIsOffWhenItsValueDoesNotParse) {
+    const test::Bytes plain = run({});
+    for (const std::string option :
+         {"--warp", "--wave", "--twirl", "--motion", "--blur", "--sharpen", "--contrast", "--vignette", "--grain"}) {
+        const test::Bytes once = run({option, "0.8"});
+        EXPECT_NE(once, plain) << option;
+        EXPECT_EQ(run({option, "0.8"}), once) << option;
+        EXPECT_EQ(run({option, "0.8x"}), plain) << option;
+    }
+}
+
+TEST_F(EffectsCli, MotionAngleAloneAndMalformedColoursChangeNothing) {
+    const test::Bytes plain = run({});
+    EXPECT_EQ(run({"--motion-angle", "45"}), plain);
+    const test::Bytes slanted = run({"--motion", "0.5", "--motion-angle", "45"});
+    EXPECT_NE(slanted, run({"--motion", "0.5"}));
+    EXPECT_EQ(run({"--motion", "0.5", "--motion-angle", "45"}), slanted);
+
+    const test::Bytes grey = run({"--color-replace", "--cr-from", "#808080", "--cr-to", "00ff00", "--cr-tol", "0.4"});
+    EXPECT_NE(grey, plain);
+    EXPECT_EQ(run({"--color-replace", "--cr-from", "808080", "--cr-to", "#00FF00", "--cr-tol", "0.4"}), grey);
+    // A colour that does not parse keeps the default (red), as if it had not been given.
+    EXPECT_EQ(run({"--color-replace", "--cr-from", "#80808", "--cr-tol", "0.4"}),
+              run({"--color-replace", "--cr-tol", "0.4"}));
+}
+
+} // namespace
+} // namespace quelso
