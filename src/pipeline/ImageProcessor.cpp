@@ -135,7 +135,8 @@ std::optional<ProcessResult> process(const PixelImage& image, const ProcessingSe
 
     // 20. Colour profile, WebP only.
     if (!settings.removeMetadata && settings.outputFormat == OutputFormat::webp && image.iccData) {
-        if (auto tagged = WebPCodec::addMetadata(*encoded, std::nullopt, image.iccData, std::nullopt))
+        if (auto tagged = WebPCodec::addMetadata(*encoded, std::nullopt,
+                                                 WebPCodec::srgbProfileFor(image.iccData), std::nullopt))
             encoded = std::move(tagged);
     }
 

@@ -17,8 +17,8 @@ using test::CommandResult;
 using testing::HasSubstr;
 using testing::Not;
 
-std::string mottler() { return test::env("MOTTLER").value_or("mottler"); }
-std::string sample() { return test::env("QUELSO_SAMPLES").value_or("samples") + "/harbour.jpg"; }
+std::string mottler() { return test::mottlerPath(); }
+std::string sample() { return test::samplePath("harbour.jpg"); }
 
 CommandResult cli(std::vector<std::string> args) {
     args.insert(args.begin(), mottler());

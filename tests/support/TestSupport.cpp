@@ -183,4 +183,8 @@ std::optional<std::string> env(const char* name)
     return std::string(value);
 }
 
+std::string mottlerPath() { return QUELSO_MOTTLER; }
+
+std::string samplePath(const std::string& name) { return std::string(QUELSO_SAMPLES) + "/" + name; }
+
 } // namespace quelso::test

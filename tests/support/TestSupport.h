@@ -52,6 +52,10 @@ Bytes randomPixels(int width, int height, int bands, std::uint64_t seed);
 bool writeImage(const std::string& path, const Bytes& pixels, int width, int height, int bands,
                 const std::string& options = {}, int pageHeight = 0);
 
+// The mottler binary under test and a picture shipped in samples/.
+std::string mottlerPath();
+std::string samplePath(const std::string& name);
+
 // The environment variable's value, or absent.
 std::optional<std::string> env(const char* name);
 
