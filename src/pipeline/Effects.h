@@ -29,4 +29,12 @@ Bytes twirl(const Bytes& src, std::int64_t width, std::int64_t height, double ma
 Bytes motionBlur(const Bytes& src, std::int64_t width, std::int64_t height, std::int64_t halfLength,
                  double angleDegrees);
 
+// The same passes writing into `out` (not src), whose memory is reused when it already has the
+// size: a chain hands back the raster before last and skips faulting in a fresh one each time.
+void warp(const Bytes& src, std::int64_t width, std::int64_t height, double amplitude, Bytes& out);
+void wave(const Bytes& src, std::int64_t width, std::int64_t height, double amplitude, Bytes& out);
+void twirl(const Bytes& src, std::int64_t width, std::int64_t height, double maxAngle, Bytes& out);
+void motionBlur(const Bytes& src, std::int64_t width, std::int64_t height, std::int64_t halfLength,
+                double angleDegrees, Bytes& out);
+
 } // namespace quelso::effects

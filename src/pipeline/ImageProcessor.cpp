@@ -74,18 +74,31 @@ std::optional<ProcessResult> process(const PixelImage& image, const ProcessingSe
         raster = image.rgba;
     }
 
-    // 2-5. Distortions: each reads the raster as it was and hands back a new one.
-    if (settings.warpEnabled && settings.warpIntensity * 3.5 > 0.05)
-        raster = effects::warp(raster, W, H, settings.warpIntensity * 3.5);
-    if (settings.waveEnabled && settings.waveIntensity * 12 > 0.1)
-        raster = effects::wave(raster, W, H, settings.waveIntensity * 12);
-    if (settings.twirlEnabled && settings.twirlIntensity * (kPi / 2) > 0.01)
-        raster = effects::twirl(raster, W, H, settings.twirlIntensity * (kPi / 2));
-    // Every sample of the smear costs a full pass: lengths beyond the slider's largest (22, at
-    // intensity 1) would only stall the run, so they are held there.
-    if (const std::int64_t n = std::min<std::int64_t>(effects::roundToCount(settings.motionBlurIntensity * 22), 22);
-        settings.motionBlurEnabled && n >= 1)
-        raster = effects::motionBlur(raster, W, H, n, settings.motionBlurAngle);
+    // 2-5. Distortions: each reads the raster as it was and writes a new one into `spare`, which
+    // then holds the raster before last for the next pass to reuse (fresh pages cost more to
+    // fault in than a pass itself); it is released after the last.
+    {
+        Bytes spare;
+        if (settings.warpEnabled && settings.warpIntensity * 3.5 > 0.05) {
+            effects::warp(raster, W, H, settings.warpIntensity * 3.5, spare);
+            raster.swap(spare);
+        }
+        if (settings.waveEnabled && settings.waveIntensity * 12 > 0.1) {
+            effects::wave(raster, W, H, settings.waveIntensity * 12, spare);
+            raster.swap(spare);
+        }
+        if (settings.twirlEnabled && settings.twirlIntensity * (kPi / 2) > 0.01) {
+            effects::twirl(raster, W, H, settings.twirlIntensity * (kPi / 2), spare);
+            raster.swap(spare);
+        }
+        // Every sample of the smear costs a full pass: lengths beyond the slider's largest (22, at
+        // intensity 1) would only stall the run, so they are held there.
+        const std::int64_t n = std::min<std::int64_t>(effects::roundToCount(settings.motionBlurIntensity * 22), 22);
+        if (settings.motionBlurEnabled && n >= 1) {
+            effects::motionBlur(raster, W, H, n, settings.motionBlurAngle, spare);
+            raster.swap(spare);
+        }
+    }
 
     // 6-10. Tone and texture filters, in place.
     if (const std::int64_t r = effects::roundToCount(settings.blurIntensity * 3); settings.blurEnabled && r >= 1)

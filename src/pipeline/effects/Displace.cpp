@@ -7,9 +7,9 @@ namespace {
 constexpr double kTwoPi = 6.283185307179586;
 } // namespace
 
-Bytes displace(const Bytes& src, std::int64_t width, std::int64_t height, const std::vector<double>& rowShift,
-               const std::vector<double>& columnShift) {
-    Bytes out(src.size());
+void displace(const Bytes& src, std::int64_t width, std::int64_t height, const std::vector<double>& rowShift,
+              const std::vector<double>& columnShift, Bytes& out) {
+    out.resize(src.size());
     const std::uint8_t* from = src.data();
     parallelFor(height, rowsPerTask(width), [&](std::int64_t y0, std::int64_t y1) {
         for (std::int64_t y = y0; y < y1; ++y) {
@@ -18,7 +18,6 @@ Bytes displace(const Bytes& src, std::int64_t width, std::int64_t height, const 
                 sampleBilinear(from, width, height, rowShift[y] + x, columnShift[x] + y, dst + x * 4);
         }
     });
-    return out;
 }
 
 std::vector<double> periodicShift(std::int64_t length, double amplitude, double periods, double (*shape)(double)) {

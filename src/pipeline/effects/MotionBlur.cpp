@@ -39,8 +39,7 @@ void smearLine(std::int64_t length, std::int64_t n, const In& pixel, const Out& 
     }
 }
 
-Bytes smearRows(const Bytes& src, std::int64_t width, std::int64_t height, std::int64_t n) {
-    Bytes out(src.size());
+void smearRows(const Bytes& src, std::int64_t width, std::int64_t height, std::int64_t n, Bytes& out) {
     const std::uint8_t* from = src.data();
     std::uint8_t* to = out.data();
     parallelFor(height, rowsPerTask(width), [&](std::int64_t y0, std::int64_t y1) {
@@ -50,13 +49,11 @@ Bytes smearRows(const Bytes& src, std::int64_t width, std::int64_t height, std::
             smearLine(width, n, [&](std::int64_t x) { return in + x * 4; }, [&](std::int64_t x) { return dst + x * 4; });
         }
     });
-    return out;
 }
 
 // Down the columns: every band of rows keeps one running sum per column and channel and
 // walks its rows in memory order.
-Bytes smearColumns(const Bytes& src, std::int64_t width, std::int64_t height, std::int64_t n) {
-    Bytes out(src.size());
+void smearColumns(const Bytes& src, std::int64_t width, std::int64_t height, std::int64_t n, Bytes& out) {
     const std::uint8_t* from = src.data();
     std::uint8_t* to = out.data();
     const std::int64_t rowBytes = width * 4;
@@ -75,14 +72,13 @@ Bytes smearColumns(const Bytes& src, std::int64_t width, std::int64_t height, st
             for (std::int64_t i = 0; i < rowBytes; ++i) sums[i] = sums[i] + plus[i] - minus[i];
         }
     });
-    return out;
 }
 
 // The general case: 2n+1 bilinear samples per pixel, summed in integers (exact, like the
 // real-valued sum of integer samples). Each task works row by row, sample by sample, so the
 // source rows of one sample are read in memory order.
-Bytes smearAlong(const Bytes& src, std::int64_t width, std::int64_t height, std::int64_t n, double c, double s) {
-    Bytes out(src.size());
+void smearAlong(const Bytes& src, std::int64_t width, std::int64_t height, std::int64_t n, double c, double s,
+                Bytes& out) {
     const std::uint8_t* from = src.data();
     std::uint8_t* to = out.data();
     const RoundedMean mean(2 * n + 1);
@@ -110,21 +106,28 @@ Bytes smearAlong(const Bytes& src, std::int64_t width, std::int64_t height, std:
             for (std::int64_t i = 0; i < width * 4; ++i) dst[i] = mean(sums[i]);
         }
     });
-    return out;
 }
 
 } // namespace
 
-Bytes motionBlur(const Bytes& src, std::int64_t width, std::int64_t height, std::int64_t halfLength,
-                 double angleDegrees) {
+void motionBlur(const Bytes& src, std::int64_t width, std::int64_t height, std::int64_t halfLength,
+                double angleDegrees, Bytes& out) {
     // Far beyond any picture's size; keeps the 32-bit sums and the rounded mean exact.
     halfLength = std::min<std::int64_t>(halfLength, std::int64_t{1} << 22);
     const double phi = (angleDegrees * kPi) / 180;
     const double s = std::sin(phi), c = std::cos(phi);
+    out.resize(src.size());
     // Either direction along an axis covers the same 2n+1 pixels.
-    if (onAxis(c, s, halfLength)) return smearRows(src, width, height, halfLength);
-    if (onAxis(s, c, halfLength)) return smearColumns(src, width, height, halfLength);
-    return smearAlong(src, width, height, halfLength, c, s);
+    if (onAxis(c, s, halfLength)) return smearRows(src, width, height, halfLength, out);
+    if (onAxis(s, c, halfLength)) return smearColumns(src, width, height, halfLength, out);
+    smearAlong(src, width, height, halfLength, c, s, out);
+}
+
+Bytes motionBlur(const Bytes& src, std::int64_t width, std::int64_t height, std::int64_t halfLength,
+                 double angleDegrees) {
+    Bytes out;
+    motionBlur(src, width, height, halfLength, angleDegrees, out);
+    return out;
 }
 
 } // namespace quelso::effects

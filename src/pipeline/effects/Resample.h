@@ -66,8 +66,8 @@ inline void sampleBilinear(const std::uint8_t* src, std::int64_t width, std::int
 
 // Output (x, y) = bilinear(src, rowShift[y] + x, columnShift[x] + y): every row moves
 // sideways by its own amount and every column up or down by its own.
-Bytes displace(const Bytes& src, std::int64_t width, std::int64_t height, const std::vector<double>& rowShift,
-               const std::vector<double>& columnShift);
+void displace(const Bytes& src, std::int64_t width, std::int64_t height, const std::vector<double>& rowShift,
+              const std::vector<double>& columnShift, Bytes& out);
 
 // shift[i] = amplitude * shape((i * 2pi) / (length / periods)) for i in 0..length-1: a wave
 // of `periods` full periods across the length.

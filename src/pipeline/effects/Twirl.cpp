@@ -8,8 +8,8 @@
 
 namespace quelso::effects {
 
-Bytes twirl(const Bytes& src, std::int64_t width, std::int64_t height, double maxAngle) {
-    Bytes out(src.size());
+void twirl(const Bytes& src, std::int64_t width, std::int64_t height, double maxAngle, Bytes& out) {
+    out.resize(src.size());
     const std::uint8_t* from = src.data();
     std::uint8_t* to = out.data();
     const double cx = width * 0.5, cy = height * 0.5;
@@ -34,6 +34,11 @@ Bytes twirl(const Bytes& src, std::int64_t width, std::int64_t height, double ma
             }
         }
     });
+}
+
+Bytes twirl(const Bytes& src, std::int64_t width, std::int64_t height, double maxAngle) {
+    Bytes out;
+    twirl(src, width, height, maxAngle, out);
     return out;
 }
 
