@@ -1,6 +1,6 @@
 #pragma once
-// Small exact helpers shared by the effects: byte conversion, edge clamping, exact integer
-// division by a fixed divisor, and the task sizes handed to parallelFor.
+// Small exact helpers shared by the effects: byte conversion, counts from user values, exact
+// integer division by a fixed divisor, and the task sizes handed to parallelFor.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -27,9 +27,6 @@ inline std::uint8_t clampByte(std::int64_t v) { return static_cast<std::uint8_t>
 
 // clamp(c + d) to 0..255 for any 64-bit offset d, without overflow.
 inline std::uint8_t addClamped(std::uint8_t c, std::int64_t d) { return clampByte(c + std::clamp<std::int64_t>(d, -255, 255)); }
-
-// Index limited to 0..n-1 (clamp to edge).
-inline std::int64_t clampIndex(std::int64_t i, std::int64_t n) { return i < 0 ? 0 : (i >= n ? n - 1 : i); }
 
 // round(v) with halves away from zero as an integer count: NaN gives 0, values beyond the
 // 64-bit range saturate, so user intensities of any size convert without overflow.
