@@ -15,7 +15,8 @@ void parallelFor(std::int64_t count, std::int64_t minChunk,
 int workerCount();
 
 // Sets the worker count for the whole process from now on (clamped to 1..256); 0 restores
-// the default. Lets a caller that runs several images at once share the cores out.
+// the default. Lets a caller that runs several images at once share the cores out. Call it
+// while no parallelFor runs: callers size per-range storage by workerCount().
 void setWorkerCount(int count);
 
 } // namespace quelso
