@@ -9,6 +9,7 @@
 #include "pipeline/Effects.h"
 #include "pipeline/LogoStamp.h"
 #include "pipeline/Parallel.h"
+#include "pipeline/RasterBuffer.h"
 #include "pipeline/SplitMix64.h"
 #include "pipeline/effects/PixelMath.h"
 #include "watermark/VisibleOverlay.h"
@@ -25,7 +26,7 @@ constexpr double kPi = 3.141592653589793;
 
 Bytes microCrop(const Bytes& rgba, std::int64_t width, std::int64_t height) {
     const std::int64_t w = width - 2, h = height - 2;
-    Bytes out(static_cast<std::size_t>(w * h * 4));
+    Bytes out = rasterBuffer(static_cast<std::size_t>(w * h * 4));
     parallelFor(h, 64, [&](std::int64_t y0, std::int64_t y1) {
         for (std::int64_t y = y0; y < y1; ++y)
             std::copy_n(rgba.begin() + ((y + 1) * width + 1) * 4, w * 4, out.begin() + y * w * 4);
@@ -71,7 +72,7 @@ std::optional<ProcessResult> process(const PixelImage& image, const ProcessingSe
         W -= 2;
         H -= 2;
     } else {
-        raster = image.rgba;
+        raster = copyRaster(image.rgba);
     }
 
     // 2-5. Distortions: each reads the raster as it was and writes a new one into `spare`, which

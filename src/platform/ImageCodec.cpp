@@ -1,8 +1,9 @@
 #include "platform/ImageCodec.h"
+
+#include "pipeline/RasterBuffer.h"
 #include "platform/ImageCodecHeif.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -305,7 +306,7 @@ int copyRows(VipsRegion* region, VipsRect* area, void* user)
 {
     const auto* sink = static_cast<RowSink*>(user);
     if (sink->raster->empty())
-        *sink->raster = zeroedBuffer(sink->size);
+        *sink->raster = rasterBuffer(sink->size);
     const std::size_t bytes = static_cast<std::size_t>(area->width) * 4;
     for (int y = area->top; y < area->top + area->height; ++y)
         std::memcpy(sink->raster->data() + static_cast<std::size_t>(y) * sink->rowBytes +
@@ -429,22 +430,6 @@ std::int64_t maxPixels()
     const long long value = std::strtoll(text, &end, 10);
     return errno == 0 && *end == '\0' && value > 0 ? static_cast<std::int64_t>(value)
                                                     : kDefaultMaxPixels;
-}
-
-Bytes zeroedBuffer(std::size_t size)
-{
-    constexpr std::size_t kHugePage = std::size_t{2} << 20;
-    Bytes buffer;
-    if (size >= 2 * kHugePage) {
-        buffer.reserve(size); // allocated but not yet touched
-        const auto begin = reinterpret_cast<std::uintptr_t>(buffer.data());
-        const std::uintptr_t aligned = (begin + kHugePage - 1) & ~(kHugePage - 1);
-        const std::uintptr_t end = (begin + size) & ~(kHugePage - 1);
-        if (end > aligned)
-            ::madvise(reinterpret_cast<void*>(aligned), end - aligned, MADV_HUGEPAGE);
-    }
-    buffer.resize(size);
-    return buffer;
 }
 
 std::optional<Header> header(const std::string& path)

@@ -48,11 +48,6 @@ enum class SaveFormat { png, jpeg, heif };
 std::optional<Bytes> encode(const std::uint8_t* rgba, int width, int height, SaveFormat format,
                             int quality);
 
-// A zero-filled buffer for a raster. The first write to fresh memory costs a page fault per
-// 4 KiB, which on virtual machines takes longer than decoding; large buffers ask the kernel
-// for huge pages first, cutting that cost about fifteenfold.
-Bytes zeroedBuffer(std::size_t size);
-
 // A standard sRGB ICC profile.
 const Bytes& srgbProfile();
 

@@ -1,4 +1,5 @@
 #include "pipeline/Parallel.h"
+#include "pipeline/RasterBuffer.h"
 #include "pipeline/effects/Resample.h"
 
 namespace quelso::effects {
@@ -9,7 +10,7 @@ constexpr double kTwoPi = 6.283185307179586;
 
 void displace(const Bytes& src, std::int64_t width, std::int64_t height, const std::vector<double>& rowShift,
               const std::vector<double>& columnShift, Bytes& out) {
-    out.resize(src.size());
+    ensureRasterSize(out, src.size());
     const std::uint8_t* from = src.data();
     parallelFor(height, rowsPerTask(width), [&](std::int64_t y0, std::int64_t y1) {
         for (std::int64_t y = y0; y < y1; ++y) {

@@ -4,6 +4,7 @@
 
 #include "pipeline/Effects.h"
 #include "pipeline/Parallel.h"
+#include "pipeline/RasterBuffer.h"
 #include "pipeline/effects/BoxBlurRows.h"
 #include "pipeline/effects/Resample.h"
 
@@ -116,7 +117,7 @@ void motionBlur(const Bytes& src, std::int64_t width, std::int64_t height, std::
     halfLength = std::min<std::int64_t>(halfLength, std::int64_t{1} << 22);
     const double phi = (angleDegrees * kPi) / 180;
     const double s = std::sin(phi), c = std::cos(phi);
-    out.resize(src.size());
+    ensureRasterSize(out, src.size());
     // Either direction along an axis covers the same 2n+1 pixels.
     if (onAxis(c, s, halfLength)) return smearRows(src, width, height, halfLength, out);
     if (onAxis(s, c, halfLength)) return smearColumns(src, width, height, halfLength, out);

@@ -4,12 +4,13 @@
 
 #include "pipeline/Effects.h"
 #include "pipeline/Parallel.h"
+#include "pipeline/RasterBuffer.h"
 #include "pipeline/effects/Resample.h"
 
 namespace quelso::effects {
 
 void twirl(const Bytes& src, std::int64_t width, std::int64_t height, double maxAngle, Bytes& out) {
-    out.resize(src.size());
+    ensureRasterSize(out, src.size());
     const std::uint8_t* from = src.data();
     std::uint8_t* to = out.data();
     const double cx = width * 0.5, cy = height * 0.5;
