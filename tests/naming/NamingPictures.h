@@ -1,26 +1,78 @@
 #pragma once
-// Pictures for naming tests: text set with Pango (so Arabic script is shaped for real)
-// and photo-like scenes with no text in them.
-#include <cstdint>
+// Pictures for naming tests: text set through the canvas (so Arabic script is shaped for
+// real) and a photo-like landscape with no text in it.
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "pipeline/PixelImage.h"
+#include "platform/Canvas.h"
 
 namespace quelso::pictures {
 
-// Dark text lines on white, set in the given Pango font description ("DejaVu Sans 30").
-PixelImage textPage(const std::vector<std::string>& lines, const std::string& font, int width,
-                    int height);
+inline PixelImage solid(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b,
+                        std::uint8_t a = 255) {
+    PixelImage picture{{}, width, height, std::nullopt};
+    for (int i = 0; i < width * height; ++i) picture.rgba.insert(picture.rgba.end(), {r, g, b, a});
+    return picture;
+}
 
-// A landscape without text: a blue sky gradient over noisy green ground with soft blobs.
-PixelImage landscape(int width, int height, std::uint64_t seed);
+// Dark lines of text (em size in pixels) on a white box at the top-left corner of an
+// opaque picture.
+inline void stampText(PixelImage& picture, const std::vector<std::string>& lines, double size) {
+    double inkWidth = 0;
+    std::vector<TextLine> shaped;
+    for (const std::string& line : lines) {
+        shaped.push_back(*TextLine::make(line, "DejaVu Sans", size, {0.05, 0.05, 0.05, 1}));
+        inkWidth = std::max(inkWidth, shaped.back().inkBounds().width);
+    }
+    const auto right = std::min(picture.width, static_cast<std::int64_t>(inkWidth + 2 * size));
+    const auto bottom = std::min(picture.height, static_cast<std::int64_t>((1.5 * lines.size() + 1) * size));
+    for (std::int64_t y = 0; y < bottom; ++y)
+        std::fill_n(picture.rgba.begin() + y * picture.width * 4, right * 4, 255);
+    auto canvas = Canvas::over(picture.rgba, picture.width, picture.height);
+    for (std::size_t i = 0; i < shaped.size(); ++i)
+        canvas->drawText(shaped[i], size, static_cast<double>(picture.height) - size * (1.5 * i + 1.8));
+}
 
-// Draws the lines in a white box at the top-left of the picture, font as for textPage.
-void stampText(PixelImage& picture, const std::vector<std::string>& lines, const std::string& font);
+inline PixelImage textPage(const std::vector<std::string>& lines, double size, int width, int height) {
+    PixelImage page = solid(width, height, 255, 255, 255);
+    stampText(page, lines, size);
+    return page;
+}
 
-// A flat picture of one colour.
-PixelImage solid(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b,
-                 std::uint8_t a = 255);
+// A blue sky gradient over noisy green ground. In a town, dark blocks with rows of lit
+// windows stand on the horizon: texture that text recognition is prone to read as letters.
+inline PixelImage landscape(int width, int height, unsigned seed, bool town = false) {
+    PixelImage picture = solid(width, height, 0, 0, 0);
+    std::mt19937 random(seed);
+    const int horizon = height * 11 / 20;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            std::uint8_t* p = &picture.rgba[(static_cast<std::size_t>(y) * width + x) * 4];
+            if (y < horizon) {
+                p[0] = static_cast<std::uint8_t>(70 + 110 * y / horizon);
+                p[1] = static_cast<std::uint8_t>(130 + 80 * y / horizon);
+                p[2] = static_cast<std::uint8_t>(225 + 20 * y / horizon);
+            } else {
+                const int noise = static_cast<int>(random() % 50) - 25, shade = 40 * (y - horizon) / (height - horizon);
+                p[0] = static_cast<std::uint8_t>(60 - shade / 2 + noise);
+                p[1] = static_cast<std::uint8_t>(140 - shade + noise);
+                p[2] = static_cast<std::uint8_t>(45 - shade / 3 + noise / 2);
+            }
+        }
+    std::mt19937 windows(seed);
+    for (int left = 0; town && left < width; left += 130) {
+        const int top = std::max(0, horizon - 100 - static_cast<int>(windows() % 200));
+        for (int y = top; y < height; ++y)
+            for (int x = left; x < std::min(width, left + 120); ++x) {
+                const bool lit = (x - left) % 7 >= 2 && (x - left) % 7 < 6 && (y - top) % 16 >= 2 &&
+                                 (y - top) % 16 < 13 && windows() % 4;
+                std::fill_n(&picture.rgba[(static_cast<std::size_t>(y) * width + x) * 4], 3, lit ? 230 : 25);
+            }
+    }
+    return picture;
+}
 
 } // namespace quelso::pictures
