@@ -1,15 +1,15 @@
-// The optimised effects against the plain transcriptions in EffectsReference.h, byte for byte,
-// on random rasters of awkward sizes and with different numbers of worker threads; the random
-// steps also against the generator state, including draws that nextBelow rejects.
+// The optimised effects against the plain transcriptions in EffectsReference.h, byte for byte
+// and generator state for generator state, on random rasters of awkward sizes, with different
+// numbers of worker threads, and with draws that nextBelow rejects.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <string>
 
 #include "EffectsReference.h"
 #include "pipeline/Effects.h"
 #include "pipeline/Parallel.h"
-#include "pipeline/effects/SeededRuns.h"
 
 namespace quelso {
 namespace {
@@ -18,12 +18,61 @@ struct Size {
     std::int64_t w, h;
 };
 
-// Sizes of one pixel, one row, one column, odd, and large enough to be cut into several
-// chunks and bands (641 x 359 gives 7 parallel tasks) that do not divide evenly.
-const Size kSizes[] = {{1, 1}, {1, 9}, {11, 1}, {2, 2}, {3, 5}, {17, 13}, {64, 3}, {5, 300}, {641, 359}};
-const int kWorkerCounts[] = {1, 2, 3, 7};
+using Outcome = std::pair<Bytes, std::uint64_t>; // the raster and the generator's final state
 
-// Random pixels with many saturated and near-saturated values so that every clamp is hit.
+struct Step {
+    std::string name;
+    std::function<Outcome(Bytes, Size, std::uint64_t)> fast, plain; // from a raster, its size and a seed
+    bool onBig = true; // also on the large raster (slanted motion blur references are slow there)
+};
+
+// One side of a step: the statements run over b (the raster), w, h, g (that side's generator) and
+// out (a raster of leftovers, as the chain hands the distortions one), each using what it needs.
+#define SIDE(Generator, ...)                                                      \
+    [=](Bytes b, Size s, std::uint64_t seed) {                                    \
+        Generator g{seed};                                                        \
+        [[maybe_unused]] const std::int64_t w = s.w, h = s.h;                     \
+        [[maybe_unused]] Bytes out(b.size(), 0xA5);                               \
+        __VA_ARGS__;                                                              \
+        return Outcome{std::move(b), g.state};                                    \
+    }
+// `call` is a function of both namespaces with its arguments.
+#define BOTH(name, call) Step{name, SIDE(SplitMix64, effects::call), SIDE(reference::Rng, reference::call)}
+#define MOVES(name, fn, ...)                                                                \
+    Step{name, SIDE(SplitMix64, effects::fn(b, w, h, __VA_ARGS__, out); b.swap(out)),       \
+         SIDE(reference::Rng, b = reference::fn(b, w, h, __VA_ARGS__))}
+
+std::string named(const std::string& what, double value) { return what + " " + std::to_string(value); }
+
+std::vector<Step> everyStep() {
+    const RGBColor from{0.2, 0.5, 0.9}, to{1.0, 0.45, 0.0};
+    std::vector<Step> s;
+    for (std::int64_t r : {1, 2, 3, 9, 40}) s.push_back(BOTH(named("blur", r), boxBlur(b, w, h, r)));
+    for (double i : {0.0, 0.4, 1.0, 3.7}) s.push_back(BOTH(named("sharpen", i), sharpen(b, w, h, i)));
+    for (double t : {0.0, 0.18, 0.7}) s.push_back(BOTH(named("colour replace", t), colorReplace(b, from, to, t)));
+    for (double i : {0.3, 1.0, -2.0}) {
+        s.push_back(BOTH(named("brightness", i), brightnessContrast(b, i)));
+        s.push_back(BOTH(named("vignette", i), vignette(b, w, h, i)));
+    }
+    for (double a : {0.3 * 3.5, 3.5}) s.push_back(MOVES(named("warp", a), warp, a));
+    for (double a : {0.3 * 12, 12.0}) s.push_back(MOVES(named("wave", a), wave, a));
+    for (double t : {0.3 * M_PI / 2, M_PI / 2, -4.0}) s.push_back(MOVES(named("twirl", t), twirl, t));
+    // Axis angles (taken by running sums), their near neighbours, and slanted ones.
+    for (std::int64_t n : {1, 7, 22})
+        for (double angle : {0.0, 90.0, 180.0, 270.0, 360.0, -90.0, 1e-9, 0.0001, 0.01, 45.0, 33.3, 200.0}) {
+            s.push_back(MOVES(named("motion blur " + std::to_string(n), angle), motionBlur, n, angle));
+            s.back().onBig = n == 7 && (angle == 0 || angle == 90 || angle == 33.3);
+        }
+    s.push_back(BOTH("colour shift", colorShift(b, g)));
+    // Strengths from the slider's range to where nearly every other draw is rejected.
+    for (std::int64_t n : {std::int64_t{1}, std::int64_t{2}, std::int64_t{8}, std::int64_t{1} << 62, INT64_MAX})
+        s.push_back(BOTH(named("noise", double(n)), noise(b, n, g)));
+    for (double i : {0.02, 0.05, 0.35, 1.0, 2.3e17, 1e300, double(INFINITY), double(NAN)})
+        s.push_back(BOTH(named("grain", i), grain(b, i, g)));
+    return s;
+}
+
+// Random pixels with many saturated values so that every clamp is hit.
 Bytes randomRaster(Size s, std::uint64_t seed) {
     reference::Rng rng{seed};
     Bytes out(static_cast<std::size_t>(s.w * s.h * 4));
@@ -34,192 +83,54 @@ Bytes randomRaster(Size s, std::uint64_t seed) {
     return out;
 }
 
-std::string label(Size s, int workers) {
-    return std::to_string(s.w) + "x" + std::to_string(s.h) + " on " + std::to_string(workers) + " workers";
-}
-
-class Workers {
-public:
+struct Workers {
     explicit Workers(int n) { setWorkerCount(n); }
     ~Workers() { setWorkerCount(0); }
 };
 
-// Runs check(size, raster, label) for every size and worker count.
-template <typename Check>
-void forEveryCase(const Check& check) {
+TEST(EffectsExactness, EveryStepMatchesTheReferenceOnEverySizeAndWorkerCount) {
+    // One pixel, one row, one column, odd sizes, and one cut into several chunks and bands
+    // (641 x 359 gives 7 parallel tasks) that do not divide evenly.
+    const Size sizes[] = {{1, 1}, {1, 9}, {11, 1}, {2, 2}, {3, 5}, {17, 13}, {64, 3}, {5, 300}, {641, 359}};
+    const std::vector<Step> steps = everyStep();
     std::uint64_t seed = 1;
-    for (int workers : kWorkerCounts) {
-        Workers scope(workers);
-        for (Size s : kSizes) check(s, randomRaster(s, seed++), label(s, workers));
+    for (Size s : sizes) {
+        const Bytes src = randomRaster(s, seed++);
+        for (const Step& step : steps) {
+            if (s.w * s.h > 50000 && !step.onBig) continue;
+            const Outcome plain = step.plain(src, s, seed);
+            for (int workers : {1, 2, 3, 7}) {
+                Workers scope(workers);
+                ASSERT_EQ(step.fast(src, s, seed), plain)
+                    << step.name << " on " << s.w << "x" << s.h << " with " << workers << " workers";
+            }
+        }
     }
-}
-
-TEST(EffectsExactness, FiltersMatchTheReference) {
-    forEveryCase([](Size s, const Bytes& src, const std::string& where) {
-        for (std::int64_t r : {1, 2, 3, 9, 40}) {
-            Bytes fast = src, plain = src;
-            effects::boxBlur(fast, s.w, s.h, r);
-            reference::boxBlur(plain, s.w, s.h, r);
-            ASSERT_EQ(fast, plain) << "blur " << r << " " << where;
-        }
-        for (double i : {0.4, 1.0, 3.7}) {
-            Bytes fast = src, plain = src;
-            effects::sharpen(fast, s.w, s.h, i);
-            reference::sharpen(plain, s.w, s.h, i);
-            ASSERT_EQ(fast, plain) << "sharpen " << i << " " << where;
-        }
-        for (double tolerance : {0.0, 0.18, 0.7}) {
-            Bytes fast = src, plain = src;
-            effects::colorReplace(fast, {0.2, 0.5, 0.9}, {1.0, 0.45, 0.0}, tolerance);
-            reference::colorReplace(plain, {0.2, 0.5, 0.9}, {1.0, 0.45, 0.0}, tolerance);
-            ASSERT_EQ(fast, plain) << "colour replace " << tolerance << " " << where;
-        }
-        for (double i : {0.3, 1.0, -2.0}) {
-            Bytes fast = src, plain = src;
-            effects::brightnessContrast(fast, i);
-            reference::brightnessContrast(plain, i);
-            ASSERT_EQ(fast, plain) << "brightness " << i << " " << where;
-            fast = plain = src;
-            effects::vignette(fast, s.w, s.h, i);
-            reference::vignette(plain, s.w, s.h, i);
-            ASSERT_EQ(fast, plain) << "vignette " << i << " " << where;
-        }
-    });
-}
-
-TEST(EffectsExactness, DistortionsMatchTheReference) {
-    forEveryCase([](Size s, const Bytes& src, const std::string& where) {
-        for (double a : {0.3 * 3.5, 3.5}) ASSERT_EQ(effects::warp(src, s.w, s.h, a), reference::warp(src, s.w, s.h, a)) << where;
-        for (double a : {0.3 * 12, 12.0}) ASSERT_EQ(effects::wave(src, s.w, s.h, a), reference::wave(src, s.w, s.h, a)) << where;
-        for (double t : {0.3 * M_PI / 2, M_PI / 2, -4.0})
-            ASSERT_EQ(effects::twirl(src, s.w, s.h, t), reference::twirl(src, s.w, s.h, t)) << where;
-    });
-}
-
-TEST(EffectsExactness, MotionBlurMatchesTheReferenceAtEveryKindOfAngle) {
-    // Axis angles (taken by running sums), their neighbours, and slanted ones.
-    const double angles[] = {0, 90, 180, 270, 360, -90, 1e-9, 0.0001, 45, 33.3, 200};
-    forEveryCase([&](Size s, const Bytes& src, const std::string& where) {
-        if (s.w * s.h > 50000) return; // the slanted reference is slow on the big raster; see below
-        for (std::int64_t n : {1, 7, 22})
-            for (double angle : angles)
-                ASSERT_EQ(effects::motionBlur(src, s.w, s.h, n, angle), reference::motionBlur(src, s.w, s.h, n, angle))
-                    << "n " << n << " angle " << angle << " " << where;
-    });
-    const Size big{641, 359};
-    const Bytes src = randomRaster(big, 99);
-    for (int workers : {2, 7}) {
-        Workers scope(workers);
-        for (double angle : {0.0, 90.0, 33.3})
-            ASSERT_EQ(effects::motionBlur(src, big.w, big.h, 22, angle), reference::motionBlur(src, big.w, big.h, 22, angle))
-                << angle << " " << label(big, workers);
-    }
-}
-
-// Runs a random step both ways from one seed: the bytes and the final generator states must
-// agree. Returns the final state.
-template <typename Fast, typename Plain>
-std::uint64_t expectSameRandomStep(const Bytes& src, std::uint64_t seed, const Fast& fast, const Plain& plain,
-                                   const std::string& what) {
-    Bytes a = src, b = src;
-    SplitMix64 g(seed);
-    reference::Rng r{seed};
-    fast(a, g);
-    plain(b, r);
-    EXPECT_EQ(a, b) << what;
-    EXPECT_EQ(g.state, r.state) << what;
-    return r.state;
-}
-
-TEST(EffectsExactness, RandomStepsMatchBytesAndGeneratorState) {
-    forEveryCase([](Size s, const Bytes& src, const std::string& where) {
-        const std::uint64_t seed = 0x5EED0000u + static_cast<std::uint64_t>(s.w * 1000 + s.h);
-        expectSameRandomStep(
-            src, seed, [](Bytes& b, SplitMix64& g) { effects::colorShift(b, g); },
-            [](Bytes& b, reference::Rng& r) { reference::colorShift(b, r); }, "colour shift " + where);
-        for (std::int64_t strength : {1, 2, 8})
-            expectSameRandomStep(
-                src, seed, [&](Bytes& b, SplitMix64& g) { effects::noise(b, strength, g); },
-                [&](Bytes& b, reference::Rng& r) { reference::noise(b, strength, r); },
-                "noise " + std::to_string(strength) + " " + where);
-        for (double i : {0.05, 0.35, 1.0})
-            expectSameRandomStep(
-                src, seed, [&](Bytes& b, SplitMix64& g) { effects::grain(b, i, g); },
-                [&](Bytes& b, reference::Rng& r) { reference::grain(b, i, r); },
-                "grain " + std::to_string(i) + " " + where);
-    });
 }
 
 // nextBelow(n) rejects the draw 0 for every odd n > 1 (0 * n = 0 < 2^64 mod n), and SplitMix64
 // maps state 0 to 0. So a generator seeded with -(k + 1) * gamma rejects its draw number k.
-std::uint64_t seedRejectingDraw(std::uint64_t k) { return 0 - (k + 1) * SplitMix64::gamma; }
-
-std::uint64_t afterDraws(std::uint64_t seed, std::int64_t draws) {
-    return seed + static_cast<std::uint64_t>(draws) * SplitMix64::gamma;
-}
-
 TEST(EffectsExactness, RejectedDrawsShiftLaterPixelsExactlyAsInOnePass) {
     const Size big{641, 359};
     const Bytes src = randomRaster(big, 7);
     const std::int64_t pixels = big.w * big.h;
-    // Rejections in the first pixel, mid-way through the first task, in a later task, and in the
-    // last pixel; on one worker and on seven. Each costs exactly one extra draw.
+    const Step steps[] = {BOTH("noise", noise(b, 2, g)), BOTH("grain", grain(b, 1.0, g))};
+    const std::int64_t drawsPerPixel[] = {6, 1}; // bounds 5 and 41
+    // On the last draw of the first pixel, of one inside the first task, in a later task and of the
+    // last pixel; and on the first draw past the end, where it must cost nothing.
     for (int workers : {1, 7})
-        for (std::int64_t pixel : {std::int64_t{0}, std::int64_t{1000}, pixels / 2 + 3, pixels - 1}) {
-            Workers scope(workers);
-            const std::string where = "rejection in pixel " + std::to_string(pixel) + " on " + std::to_string(workers);
-            const std::uint64_t noiseSeed = seedRejectingDraw(static_cast<std::uint64_t>(pixel * 6 + 4));
-            EXPECT_EQ(expectSameRandomStep(
-                          src, noiseSeed, [](Bytes& b, SplitMix64& g) { effects::noise(b, 2, g); },
-                          [](Bytes& b, reference::Rng& r) { reference::noise(b, 2, r); }, "noise, " + where),
-                      afterDraws(noiseSeed, pixels * 6 + 1));
-            const std::uint64_t grainSeed = seedRejectingDraw(static_cast<std::uint64_t>(pixel));
-            EXPECT_EQ(expectSameRandomStep(
-                          src, grainSeed, [](Bytes& b, SplitMix64& g) { effects::grain(b, 0.05, g); },
-                          [](Bytes& b, reference::Rng& r) { reference::grain(b, 0.05, r); }, "grain, " + where),
-                      afterDraws(grainSeed, pixels + 1));
-        }
-}
-
-TEST(EffectsExactness, RejectionSearchFindsTheDrawAStepByStepScanFinds) {
-    for (std::uint64_t bound : {3ull, 5ull, 17ull, 41ull}) {
-        const std::uint64_t seed = seedRejectingDraw(1234);
-        EXPECT_EQ(effects::firstRejectedDraw(seed, bound, 5000), std::optional<std::uint64_t>(1234)) << bound;
-        EXPECT_EQ(effects::firstRejectedDraw(seed, bound, 1234), std::nullopt) << bound;
-        // A scan of the stream agrees on an ordinary seed.
-        SplitMix64 g(42);
-        std::optional<std::uint64_t> scanned;
-        const std::uint64_t t = (0 - bound) % bound;
-        for (std::uint64_t k = 0; k < 100000 && !scanned; ++k)
-            if (static_cast<std::uint64_t>(static_cast<unsigned __int128>(g.next()) * bound) < t) scanned = k;
-        EXPECT_EQ(effects::firstRejectedDraw(42, bound, 100000), scanned) << bound;
-    }
-    EXPECT_TRUE(effects::rejectionsPredictable(41));
-    EXPECT_FALSE(effects::rejectionsPredictable(40));
-    EXPECT_FALSE(effects::rejectionsPredictable((1ull << 63) + 1)); // half of all draws are rejected
-}
-
-TEST(EffectsExactness, HugeStrengthsRejectOftenAndStillMatch) {
-    const Size s{37, 23};
-    const Bytes src = randomRaster(s, 3);
-    Workers scope(3);
-    for (std::int64_t strength : {std::int64_t{1} << 62, INT64_MAX}) {
-        const std::uint64_t state = expectSameRandomStep(
-            src, 11, [&](Bytes& b, SplitMix64& g) { effects::noise(b, strength, g); },
-            [&](Bytes& b, reference::Rng& r) { reference::noise(b, strength, r); }, std::to_string(strength));
-        if (strength == std::int64_t{1} << 62) { // bound 2^63 + 1: about one draw in four is rejected
-            EXPECT_NE(state, afterDraws(11, s.w * s.h * 6));
-        }
-    }
-    for (double i : {2.3e17, 1e300, double(INFINITY)})
-        expectSameRandomStep(
-            src, 12, [&](Bytes& b, SplitMix64& g) { effects::grain(b, i, g); },
-            [&](Bytes& b, reference::Rng& r) { reference::grain(b, i, r); }, std::to_string(i));
-    Bytes untouched = src;
-    SplitMix64 g(13);
-    effects::grain(untouched, NAN, g);
-    EXPECT_EQ(untouched, src);
-    EXPECT_EQ(g.state, 13u);
+        for (std::int64_t pixel : {std::int64_t{0}, std::int64_t{1000}, pixels / 2 + 3, pixels - 1, pixels})
+            for (int i = 0; i < 2; ++i) {
+                Workers scope(workers);
+                const std::int64_t d = drawsPerPixel[i];
+                const auto k = static_cast<std::uint64_t>(pixel * d + (pixel < pixels ? d - 1 : 0));
+                const std::uint64_t seed = 0 - (k + 1) * SplitMix64::gamma;
+                const Outcome plain = steps[i].plain(src, big, seed);
+                const std::int64_t draws = pixels * d + (pixel < pixels ? 1 : 0);
+                EXPECT_EQ(plain.second, seed + static_cast<std::uint64_t>(draws) * SplitMix64::gamma);
+                EXPECT_EQ(steps[i].fast(src, big, seed), plain)
+                    << steps[i].name << " rejecting in pixel " << pixel << " with " << workers << " workers";
+            }
 }
 
 } // namespace

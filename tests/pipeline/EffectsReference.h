@@ -3,6 +3,7 @@
 // sequential, no tables, no running tricks, and a generator of their own. The optimised code
 // is measured against these, in the tests byte for byte and in the benchmark for speed.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -12,86 +13,75 @@
 namespace quelso::reference {
 
 using Bytes = std::vector<std::uint8_t>;
+using I = std::int64_t;
+using Pixel = std::array<std::uint8_t, 4>;
+constexpr double kTwoPi = 6.283185307179586, kPi = 3.141592653589793;
 
 struct Rng {
     std::uint64_t state;
 
     std::uint64_t next() {
-        state += 0x9E3779B97F4A7C15ull;
-        std::uint64_t z = state;
+        std::uint64_t z = state += 0x9E3779B97F4A7C15ull;
         z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
         z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
         return z ^ (z >> 31);
     }
-
     std::uint64_t below(std::uint64_t n) {
-        unsigned __int128 product = static_cast<unsigned __int128>(next()) * n;
-        auto low = static_cast<std::uint64_t>(product);
-        if (low < n) {
-            const std::uint64_t t = (0 - n) % n; // (2^64 - n) mod n
-            while (low < t) {
-                product = static_cast<unsigned __int128>(next()) * n;
-                low = static_cast<std::uint64_t>(product);
-            }
-        }
-        return static_cast<std::uint64_t>(product >> 64);
+        unsigned __int128 m = static_cast<unsigned __int128>(next()) * n;
+        if (static_cast<std::uint64_t>(m) < n) // t = (2^64 - n) mod n
+            while (static_cast<std::uint64_t>(m) < (0 - n) % n) m = static_cast<unsigned __int128>(next()) * n;
+        return static_cast<std::uint64_t>(m >> 64);
     }
-
-    std::int64_t integer(std::int64_t lo, std::int64_t hi) {
-        return static_cast<std::int64_t>(static_cast<std::uint64_t>(lo) +
-                                         below(static_cast<std::uint64_t>(hi) - static_cast<std::uint64_t>(lo) + 1));
+    I integer(I lo, I hi) {
+        return static_cast<I>(std::uint64_t(lo) + below(std::uint64_t(hi) - std::uint64_t(lo) + 1));
     }
-
     double real(double lo, double hi) {
         const std::uint64_t r = below((1ull << 53) + 1);
-        if (r == 1ull << 53) return hi;
-        return (static_cast<double>(r) * std::ldexp(1.0, -53)) * (hi - lo) + lo;
+        return r == 1ull << 53 ? hi : (static_cast<double>(r) * 0x1p-53) * (hi - lo) + lo;
     }
 };
 
 // round half away from zero, then 0..255 (NaN gives 0).
 inline std::uint8_t toByte(double v) {
     const double r = std::round(v);
-    if (!(r >= 0)) return 0;
-    return r > 255 ? 255 : static_cast<std::uint8_t>(r);
+    return r >= 0 ? static_cast<std::uint8_t>(std::min(r, 255.0)) : 0;
 }
 
-inline std::int64_t clampIndex(std::int64_t i, std::int64_t n) { return std::clamp<std::int64_t>(i, 0, n - 1); }
-
-inline std::uint8_t& at(Bytes& rgba, std::int64_t width, std::int64_t x, std::int64_t y, int c) {
-    return rgba[static_cast<std::size_t>((y * width + x) * 4 + c)];
+inline std::uint8_t plus(std::uint8_t c, I d) {
+    return static_cast<std::uint8_t>(std::clamp<__int128>(static_cast<__int128>(c) + d, 0, 255));
 }
 
-inline void boxBlur(Bytes& rgba, std::int64_t width, std::int64_t height, std::int64_t r) {
-    if (r < 1 || width < 1 || height < 1) return;
-    const std::int64_t divisor = 2 * r + 1;
+// Channel c of pixel (x, y), coordinates clamped to the edge.
+inline std::uint8_t& at(Bytes& p, I w, I h, I x, I y, int c) {
+    return p[static_cast<std::size_t>((std::clamp<I>(y, 0, h - 1) * w + std::clamp<I>(x, 0, w - 1)) * 4 + c)];
+}
+
+inline void boxBlur(Bytes& rgba, I w, I h, I r) {
+    if (r < 1 || w < 1 || h < 1) return;
+    // The running-sum pass over every row (or every column) from src into dst.
+    auto pass = [&](Bytes& src, Bytes& dst, bool vertical) {
+        auto px = [&](Bytes& b, I line, I i, int c) -> std::uint8_t& {
+            return vertical ? at(b, w, h, line, i, c) : at(b, w, h, i, line, c);
+        };
+        for (I line = 0; line < (vertical ? w : h); ++line)
+            for (int c = 0; c < 3; ++c) {
+                I sum = 0;
+                for (I k = -r; k <= r; ++k) sum += px(src, line, k, c);
+                for (I i = 0; i < (vertical ? h : w); ++i) {
+                    px(dst, line, i, c) = static_cast<std::uint8_t>(sum / (2 * r + 1));
+                    sum = sum + px(src, line, i + r + 1, c) - px(src, line, i - r, c);
+                }
+            }
+    };
     Bytes t = rgba;
-    for (std::int64_t y = 0; y < height; ++y)
-        for (int c = 0; c < 3; ++c) {
-            std::int64_t sum = 0;
-            for (std::int64_t k = -r; k <= r; ++k) sum += at(rgba, width, clampIndex(k, width), y, c);
-            for (std::int64_t x = 0; x < width; ++x) {
-                at(t, width, x, y, c) = static_cast<std::uint8_t>(sum / divisor);
-                sum = sum + at(rgba, width, clampIndex(x + r + 1, width), y, c) -
-                      at(rgba, width, clampIndex(x - r, width), y, c);
-            }
-        }
-    for (std::int64_t x = 0; x < width; ++x)
-        for (int c = 0; c < 3; ++c) {
-            std::int64_t sum = 0;
-            for (std::int64_t k = -r; k <= r; ++k) sum += at(t, width, x, clampIndex(k, height), c);
-            for (std::int64_t y = 0; y < height; ++y) {
-                at(rgba, width, x, y, c) = static_cast<std::uint8_t>(sum / divisor);
-                sum = sum + at(t, width, x, clampIndex(y + r + 1, height), c) -
-                      at(t, width, x, clampIndex(y - r, height), c);
-            }
-        }
+    pass(rgba, t, false);
+    pass(t, rgba, true);
 }
 
-inline void sharpen(Bytes& rgba, std::int64_t width, std::int64_t height, double intensity) {
+inline void sharpen(Bytes& rgba, I w, I h, double intensity) {
     const double k = intensity * 1.2;
     Bytes blurred = rgba;
-    boxBlur(blurred, width, height, 1);
+    boxBlur(blurred, w, h, 1);
     for (std::size_t i = 0; i < rgba.size(); ++i)
         if (i % 4 != 3) rgba[i] = toByte(k * (rgba[i] - blurred[i]) + rgba[i]);
 }
@@ -103,12 +93,11 @@ inline void colorReplace(Bytes& rgba, RGBColor from, RGBColor to, double toleran
     for (std::size_t i = 0; i < rgba.size(); i += 4) {
         const double r = rgba[i], g = rgba[i + 1], b = rgba[i + 2];
         const double d = std::sqrt((g - fg) * (g - fg) + (r - fr) * (r - fr) + (b - fb) * (b - fb));
-        if (d < limit) {
-            const double w = 1 - d / limit;
-            rgba[i] = toByte((tr - r) * w + r);
-            rgba[i + 1] = toByte((tg - g) * w + g);
-            rgba[i + 2] = toByte((tb - b) * w + b);
-        }
+        if (!(d < limit)) continue;
+        const double wt = 1 - d / limit;
+        rgba[i] = toByte((tr - r) * wt + r);
+        rgba[i + 1] = toByte((tg - g) * wt + g);
+        rgba[i + 2] = toByte((tb - b) * wt + b);
     }
 }
 
@@ -118,30 +107,24 @@ inline void brightnessContrast(Bytes& rgba, double intensity) {
         if (i % 4 != 3) rgba[i] = toByte(((g * (rgba[i] - 128)) + 128) + b);
 }
 
-inline void vignette(Bytes& rgba, std::int64_t width, std::int64_t height, double intensity) {
+inline void vignette(Bytes& rgba, I w, I h, double intensity) {
     const double s = intensity * 0.55;
     if (!(s > 0)) return;
-    const double cx = width * 0.5, cy = height * 0.5;
-    const double m = std::sqrt(cy * cy + cx * cx);
-    for (std::int64_t y = 0; y < height; ++y)
-        for (std::int64_t x = 0; x < width; ++x) {
+    const double cx = w * 0.5, cy = h * 0.5, m = std::sqrt(cy * cy + cx * cx);
+    for (I y = 0; y < h; ++y)
+        for (I x = 0; x < w; ++x) {
             const double d = std::sqrt((y - cy) * (y - cy) + (x - cx) * (x - cx)) / m;
             const double f = 1 - d * (s * d);
-            for (int c = 0; c < 3; ++c) at(rgba, width, x, y, c) = toByte(f * at(rgba, width, x, y, c));
+            for (int c = 0; c < 3; ++c) at(rgba, w, h, x, y, c) = toByte(f * at(rgba, w, h, x, y, c));
         }
-}
-
-inline std::uint8_t plus(std::uint8_t c, std::int64_t d) {
-    return static_cast<std::uint8_t>(std::clamp<__int128>(static_cast<__int128>(c) + d, 0, 255));
 }
 
 inline void grain(Bytes& rgba, double intensity, Rng& rng) {
     const double n = std::round(intensity * 20);
     if (!(n >= 1)) return;
-    // Counts beyond the 64-bit range saturate.
-    const std::int64_t span = n >= 0x1p63 ? INT64_MAX : static_cast<std::int64_t>(n);
+    const I span = n >= 0x1p63 ? INT64_MAX : static_cast<I>(n); // saturates
     for (std::size_t i = 0; i < rgba.size(); i += 4) {
-        const std::int64_t d = rng.integer(-span, span);
+        const I d = rng.integer(-span, span);
         for (int c = 0; c < 3; ++c) rgba[i + c] = plus(rgba[i + c], d);
     }
 }
@@ -154,114 +137,91 @@ inline void colorShift(Bytes& rgba, Rng& rng) {
         for (int c = 0; c < 3; ++c) rgba[i + c] = toByte(offset[c] + gain[c] * rgba[i + c]);
 }
 
-inline void noise(Bytes& rgba, std::int64_t s, Rng& rng) {
+inline void noise(Bytes& rgba, I s, Rng& rng) {
     for (std::size_t i = 0; i < rgba.size(); i += 4)
         for (int c = 0; c < 3; ++c) {
-            const std::int64_t a = rng.integer(-s, s);
-            const std::int64_t b = rng.integer(-s, s);
-            const auto d = static_cast<std::int64_t>((static_cast<__int128>(a) + b) / 2);
-            rgba[i + c] = plus(rgba[i + c], d);
+            const I a = rng.integer(-s, s), b = rng.integer(-s, s);
+            rgba[i + c] = plus(rgba[i + c], static_cast<I>((static_cast<__int128>(a) + b) / 2));
         }
 }
 
-struct Pixel {
-    std::uint8_t c[4];
-};
-
-inline Pixel bilinear(const Bytes& src, std::int64_t width, std::int64_t height, double x, double y) {
-    const double xc = (std::isnan(x) || x < 0) ? 0.0 : std::min(x, static_cast<double>(width - 1));
-    const double yc = (std::isnan(y) || y < 0) ? 0.0 : std::min(y, static_cast<double>(height - 1));
-    const auto x0 = static_cast<std::int64_t>(xc), y0 = static_cast<std::int64_t>(yc);
-    const std::int64_t x1 = std::min(x0 + 1, width - 1), y1 = std::min(y0 + 1, height - 1);
+inline Pixel bilinear(const Bytes& src, I w, I h, double x, double y) {
+    const double xc = (std::isnan(x) || x < 0) ? 0.0 : std::min(x, static_cast<double>(w - 1));
+    const double yc = (std::isnan(y) || y < 0) ? 0.0 : std::min(y, static_cast<double>(h - 1));
+    const auto x0 = static_cast<I>(xc), y0 = static_cast<I>(yc);
+    const I x1 = std::min(x0 + 1, w - 1), y1 = std::min(y0 + 1, h - 1);
     const double fx = xc - x0, fy = yc - y0;
     Pixel out{};
     for (int c = 0; c < 4; ++c) {
-        const double p00 = src[(y0 * width + x0) * 4 + c], p10 = src[(y0 * width + x1) * 4 + c];
-        const double p01 = src[(y1 * width + x0) * 4 + c], p11 = src[(y1 * width + x1) * 4 + c];
-        const double top = fx * (p10 - p00) + p00;
-        const double bottom = fx * (p11 - p01) + p01;
-        out.c[c] = toByte(top + fy * (bottom - top));
+        const double p00 = src[(y0 * w + x0) * 4 + c], p10 = src[(y0 * w + x1) * 4 + c];
+        const double p01 = src[(y1 * w + x0) * 4 + c], p11 = src[(y1 * w + x1) * 4 + c];
+        const double top = fx * (p10 - p00) + p00, bottom = fx * (p11 - p01) + p01;
+        out[c] = toByte(top + fy * (bottom - top));
     }
     return out;
 }
 
-constexpr double kTwoPi = 6.283185307179586;
-constexpr double kPi = 3.141592653589793;
-
+// A new raster whose pixel (x, y) is source(x, y).
 template <typename Source>
-Bytes resample(const Bytes& src, std::int64_t width, std::int64_t height, const Source& source) {
+Bytes resample(const Bytes& src, I w, I h, const Source& source) {
     Bytes out(src.size());
-    for (std::int64_t y = 0; y < height; ++y)
-        for (std::int64_t x = 0; x < width; ++x) {
-            const Pixel p = source(x, y);
-            std::copy(p.c, p.c + 4, out.begin() + (y * width + x) * 4);
-        }
+    for (I y = 0; y < h; ++y)
+        for (I x = 0; x < w; ++x) std::ranges::copy(source(x, y), out.begin() + (y * w + x) * 4);
     return out;
 }
 
-inline Bytes warp(const Bytes& src, std::int64_t width, std::int64_t height, double a) {
-    return resample(src, width, height, [&](std::int64_t x, std::int64_t y) {
-        const double sx = a * std::sin((y * kTwoPi) / (height / 3.0)) + x;
-        const double sy = a * std::sin((x * kTwoPi) / (width / 3.0)) + y;
-        return bilinear(src, width, height, sx, sy);
+inline Bytes warp(const Bytes& src, I w, I h, double a) {
+    return resample(src, w, h, [&](I x, I y) {
+        return bilinear(src, w, h, a * std::sin((y * kTwoPi) / (h / 3.0)) + x,
+                        a * std::sin((x * kTwoPi) / (w / 3.0)) + y);
     });
 }
 
-inline Bytes wave(const Bytes& src, std::int64_t width, std::int64_t height, double a) {
-    return resample(src, width, height, [&](std::int64_t x, std::int64_t y) {
-        const double sx = a * std::sin((y * kTwoPi) / (height / 6.0)) + x;
-        const double sy = a * std::cos((x * kTwoPi) / (width / 6.0)) + y;
-        return bilinear(src, width, height, sx, sy);
+inline Bytes wave(const Bytes& src, I w, I h, double a) {
+    return resample(src, w, h, [&](I x, I y) {
+        return bilinear(src, w, h, a * std::sin((y * kTwoPi) / (h / 6.0)) + x,
+                        a * std::cos((x * kTwoPi) / (w / 6.0)) + y);
     });
 }
 
-inline Bytes twirl(const Bytes& src, std::int64_t width, std::int64_t height, double theta) {
-    const double cx = width * 0.5, cy = height * 0.5;
-    const double r = std::min(cx, cy) * 0.95;
-    return resample(src, width, height, [&](std::int64_t x, std::int64_t y) {
-        const double dx = x - cx, dy = y - cy;
-        const double d = std::sqrt(dy * dy + dx * dx);
-        if (d < r) {
-            const double t = 1 - d / r;
-            const double a = t * (theta * t);
-            const double s = std::sin(a), c = std::cos(a);
-            return bilinear(src, width, height, (cx + dx * c) - dy * s, dy * c + (cy + dx * s));
-        }
-        Pixel p{};
-        std::copy_n(src.begin() + (y * width + x) * 4, 4, p.c);
-        return p;
+inline Bytes twirl(const Bytes& src, I w, I h, double theta) {
+    const double cx = w * 0.5, cy = h * 0.5, r = std::min(cx, cy) * 0.95;
+    return resample(src, w, h, [&](I x, I y) {
+        const double dx = x - cx, dy = y - cy, d = std::sqrt(dy * dy + dx * dx);
+        const std::uint8_t* p = &src[(y * w + x) * 4];
+        if (!(d < r)) return Pixel{p[0], p[1], p[2], p[3]};
+        const double t = 1 - d / r, a = t * (theta * t), s = std::sin(a), c = std::cos(a);
+        return bilinear(src, w, h, (cx + dx * c) - dy * s, dy * c + (cy + dx * s));
     });
 }
 
-inline Bytes motionBlur(const Bytes& src, std::int64_t width, std::int64_t height, std::int64_t n, double angle) {
-    const double phi = (angle * kPi) / 180;
-    const double s = std::sin(phi), c = std::cos(phi);
-    return resample(src, width, height, [&](std::int64_t x, std::int64_t y) {
+inline Bytes motionBlur(const Bytes& src, I w, I h, I n, double angle) {
+    const double phi = (angle * kPi) / 180, s = std::sin(phi), c = std::cos(phi);
+    return resample(src, w, h, [&](I x, I y) {
         double sums[4] = {0, 0, 0, 0};
-        for (std::int64_t k = -n; k <= n; ++k) {
-            const Pixel p = bilinear(src, width, height, c * k + x, s * k + y);
-            for (int ch = 0; ch < 4; ++ch) sums[ch] += p.c[ch];
+        for (I k = -n; k <= n; ++k) {
+            const Pixel p = bilinear(src, w, h, c * k + x, s * k + y);
+            for (int ch = 0; ch < 4; ++ch) sums[ch] += p[ch];
         }
         Pixel out{};
-        for (int ch = 0; ch < 4; ++ch) out.c[ch] = toByte(sums[ch] / (2 * n + 1));
+        for (int ch = 0; ch < 4; ++ch) out[ch] = toByte(sums[ch] / (2 * n + 1));
         return out;
     });
 }
 
 // Steps 2 to 13 of the chain on a raster of the given size, with the conditions and derived
 // parameters of the chain (motion blur's half-length limited to 22, as the chain does).
-inline void chain(Bytes& rgba, std::int64_t w, std::int64_t h, const ProcessingSettings& s, Rng& rng) {
+inline void chain(Bytes& rgba, I w, I h, const ProcessingSettings& s, Rng& rng) {
     if (s.warpEnabled && s.warpIntensity * 3.5 > 0.05) rgba = warp(rgba, w, h, s.warpIntensity * 3.5);
     if (s.waveEnabled && s.waveIntensity * 12 > 0.1) rgba = wave(rgba, w, h, s.waveIntensity * 12);
     if (s.twirlEnabled && s.twirlIntensity * kPi / 2 > 0.01) rgba = twirl(rgba, w, h, s.twirlIntensity * kPi / 2);
     const double n = std::round(s.motionBlurIntensity * 22);
     if (s.motionBlurEnabled && n >= 1)
-        rgba = motionBlur(rgba, w, h, static_cast<std::int64_t>(std::min(n, 22.0)), s.motionBlurAngle);
+        rgba = motionBlur(rgba, w, h, static_cast<I>(std::min(n, 22.0)), s.motionBlurAngle);
     const double r = std::round(s.blurIntensity * 3);
-    if (s.blurEnabled && r >= 1) boxBlur(rgba, w, h, static_cast<std::int64_t>(r));
+    if (s.blurEnabled && r >= 1) boxBlur(rgba, w, h, static_cast<I>(r));
     if (s.sharpenEnabled) sharpen(rgba, w, h, s.sharpenIntensity);
-    if (s.colorReplaceEnabled)
-        colorReplace(rgba, s.colorReplaceFrom, s.colorReplaceTo, s.colorReplaceTolerance);
+    if (s.colorReplaceEnabled) colorReplace(rgba, s.colorReplaceFrom, s.colorReplaceTo, s.colorReplaceTolerance);
     if (s.bcEnabled) brightnessContrast(rgba, s.bcIntensity);
     if (s.vignetteEnabled && s.vignetteIntensity * 0.55 > 0) vignette(rgba, w, h, s.vignetteIntensity);
     if (s.colorShift) colorShift(rgba, rng);

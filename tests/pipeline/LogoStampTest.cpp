@@ -3,19 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstring>
-#include <limits>
+#include <cmath>
+#include <optional>
 
 #include "TestSupport.h"
 
 namespace quelso {
 namespace {
 
+using I = std::int64_t;
 using Pixel = std::array<std::uint8_t, 4>;
+constexpr Pixel kRed{255, 0, 0, 255}, kBlue{0, 0, 255, 255}, kGrey{100, 100, 100, 255};
 
-Bytes solid(std::int64_t w, std::int64_t h, Pixel px) {
-    return test::solidPixels(int(w), int(h), {px[0], px[1], px[2], px[3]});
-}
+Bytes solid(I w, I h, Pixel px) { return test::solidPixels(int(w), int(h), {px.begin(), px.end()}); }
 
 // An RGBA raster encoded as a PNG file's bytes.
 Bytes png(const Bytes& rgba, int w, int h) {
@@ -24,134 +24,91 @@ Bytes png(const Bytes& rgba, int w, int h) {
     return test::readFile(dir.file("logo.png"));
 }
 
-Pixel pixelAt(const Bytes& rgba, std::int64_t width, std::int64_t x, std::int64_t row) {
-    Pixel p;
-    std::memcpy(p.data(), &rgba[std::size_t((row * width + x) * 4)], 4);
-    return p;
+Pixel at(const Bytes& rgba, I width, I x, I row) {
+    const std::uint8_t* p = &rgba[std::size_t((row * width + x) * 4)];
+    return {p[0], p[1], p[2], p[3]};
 }
 
-constexpr Pixel kRed{255, 0, 0, 255};
-constexpr Pixel kBlue{0, 0, 255, 255};
-constexpr Pixel kGrey{100, 100, 100, 255};
+struct Stamp {
+    I x0, x1, row0, row1; // the rectangle, rows counted from the top
+};
 
-// Every pixel inside [x0, x1) x [row0, row1) must equal `inside` (when given), every pixel
-// more than one pixel outside must be untouched.
-void expectStamp(const Bytes& got, const Bytes& original, std::int64_t W, std::int64_t H,
-                 std::int64_t x0, std::int64_t x1, std::int64_t row0, std::int64_t row1,
-                 std::optional<Pixel> inside) {
-    for (std::int64_t row = 0; row < H; ++row)
-        for (std::int64_t x = 0; x < W; ++x) {
-            const Pixel p = pixelAt(got, W, x, row);
+// On a grey picture: every pixel inside the stamp within `tolerance` of `inside` (when given),
+// every pixel more than one pixel outside it still grey, and every alpha 255.
+void expectStamp(const Bytes& got, I W, I H, Stamp s, std::optional<Pixel> inside, int tolerance = 0) {
+    for (I row = 0; row < H; ++row)
+        for (I x = 0; x < W; ++x) {
+            const Pixel p = at(got, W, x, row);
             ASSERT_EQ(p[3], 255);
-            if (inside && x >= x0 && x < x1 && row >= row0 && row < row1) {
-                ASSERT_EQ(p, *inside) << x << "," << row;
-            } else if (x < x0 - 1 || x > x1 || row < row0 - 1 || row > row1) {
-                ASSERT_EQ(p, pixelAt(original, W, x, row)) << x << "," << row;
+            const bool in = x >= s.x0 && x < s.x1 && row >= s.row0 && row < s.row1;
+            for (int c = 0; c < 3 && in && inside; ++c) ASSERT_NEAR(p[c], (*inside)[c], tolerance) << x << "," << row;
+            if (x < s.x0 - 1 || x > s.x1 || row < s.row0 - 1 || row > s.row1) {
+                ASSERT_EQ(p, kGrey) << x << "," << row;
             }
         }
 }
 
-TEST(LogoStamp, DefaultsPutTheLogoAtTheBottomCentre) {
-    const std::int64_t W = 1000, H = 800;
-    const Bytes original = solid(W, H, kGrey);
+TEST(LogoStamp, RectangleFollowsSizeMarginAndOpacityAndIsClipped) {
     const Bytes logo = png(solid(200, 100, kRed), 200, 100);
-
-    Bytes raster = original;
-    ImageProcessor::stampLogo(raster, W, H, logo, 10, 1, 4);
-    // x 450..550, 32..82 above the bottom edge: rows 718..767 counted from the top.
-    expectStamp(raster, original, W, H, 450, 550, 718, 768, kRed);
-
-    // Opacity above one is one.
-    Bytes over = original;
-    ImageProcessor::stampLogo(over, W, H, logo, 10, 1.5, 4);
-    EXPECT_EQ(over, raster);
-
-    // Half opacity lands half way from grey to red.
-    Bytes half = original;
-    ImageProcessor::stampLogo(half, W, H, logo, 10, 0.5, 4);
-    const Pixel mid = pixelAt(half, W, 500, 740);
-    EXPECT_NEAR(mid[0], 178, 1);
-    EXPECT_NEAR(mid[1], 50, 1);
-    EXPECT_NEAR(mid[2], 50, 1);
-    EXPECT_EQ(mid[3], 255);
-    expectStamp(half, original, W, H, 450, 550, 718, 768, std::nullopt);
-
-    // Nothing visible at opacity zero, or below it.
-    for (double opacity : {0.0, -2.0}) {
-        Bytes none = original;
-        ImageProcessor::stampLogo(none, W, H, logo, 10, opacity, 4);
-        EXPECT_EQ(none, original);
+    const struct {
+        I W, H;
+        double size, opacity;
+        Stamp stamp;
+        std::optional<Pixel> inside;
+        int tolerance;
+    } cases[] = {
+        // The defaults: x 450..550, 32..82 above the bottom edge, so rows 718..767 from the top.
+        {1000, 800, 10, 1, {450, 550, 718, 768}, kRed, 0},
+        {1000, 800, 10, 1.5, {450, 550, 718, 768}, kRed, 0},              // above one is one
+        {1000, 800, 10, 0.5, {450, 550, 718, 768}, Pixel{178, 50, 50}, 1}, // half way from grey to red
+        // Under one pixel wide: (499.5, 32) to (500.5, 32.5), so row 767, columns 499 and 500.
+        {1000, 800, 0.01, 1, {499, 501, 767, 768}, std::nullopt, 0},
+        // 150 % of a 200-wide picture: 300 x 150 from x = -50, clipped on both sides and above.
+        {200, 100, 150, 1, {0, 200, 0, 96}, kRed, 0},
+        {200, 100, 10, 0, {0, 0, 0, 0}, std::nullopt, 0},
+        {200, 100, 10, -2, {0, 0, 0, 0}, std::nullopt, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "size " << c.size << " opacity " << c.opacity);
+        const Bytes grey = solid(c.W, c.H, kGrey);
+        Bytes raster = grey;
+        ImageProcessor::stampLogo(raster, c.W, c.H, logo, c.size, c.opacity, 4);
+        expectStamp(raster, c.W, c.H, c.stamp, c.inside, c.tolerance);
+        EXPECT_EQ(raster != grey, c.opacity > 0);
     }
 }
 
 TEST(LogoStamp, KeepsTheLogoUprightWithItsOwnTransparency) {
     // 20 x 20: top half red, bottom-left quarter blue, bottom-right quarter transparent.
     Bytes pixels;
-    for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 20; ++x) {
-            const Pixel p = y < 10 ? kRed : x < 10 ? kBlue : Pixel{0, 0, 0, 0};
-            pixels.insert(pixels.end(), p.begin(), p.end());
-        }
-    const std::int64_t W = 200, H = 200;
-    const Bytes original = solid(W, H, kGrey);
-    Bytes raster = original;
-    ImageProcessor::stampLogo(raster, W, H, png(pixels, 20, 20), 50, 1, 4);
+    for (int i = 0; i < 400; ++i) {
+        const Pixel p = i < 200 ? kRed : i % 20 < 10 ? kBlue : Pixel{0, 0, 0, 0};
+        pixels.insert(pixels.end(), p.begin(), p.end());
+    }
+    Bytes raster = solid(200, 200, kGrey);
+    ImageProcessor::stampLogo(raster, 200, 200, png(pixels, 20, 20), 50, 1, 4);
     // Rectangle x 50..150, y 8..108 upwards: rows 92..191 from the top.
-    expectStamp(raster, original, W, H, 50, 150, 92, 192, std::nullopt);
-    EXPECT_EQ(pixelAt(raster, W, 60, 100), kRed);
-    EXPECT_EQ(pixelAt(raster, W, 140, 100), kRed);
-    EXPECT_EQ(pixelAt(raster, W, 60, 180), kBlue);
-    EXPECT_EQ(pixelAt(raster, W, 140, 180), kGrey);
+    expectStamp(raster, 200, 200, {50, 150, 92, 192}, std::nullopt);
+    EXPECT_EQ(at(raster, 200, 60, 100), kRed);
+    EXPECT_EQ(at(raster, 200, 140, 100), kRed);
+    EXPECT_EQ(at(raster, 200, 60, 180), kBlue);
+    EXPECT_EQ(at(raster, 200, 140, 180), kGrey);
 }
 
-TEST(LogoStamp, TinyAndOversizedLogos) {
-    const Bytes logo = png(solid(200, 100, kRed), 200, 100);
-    {
-        // Any size under one pixel draws the logo one pixel wide, centred.
-        const std::int64_t W = 1000, H = 800;
-        const Bytes original = solid(W, H, kGrey);
-        Bytes zero = original, tiny = original;
-        ImageProcessor::stampLogo(zero, W, H, logo, 0, 1, 4);
-        ImageProcessor::stampLogo(tiny, W, H, logo, 0.01, 1, 4);
-        EXPECT_EQ(zero, tiny);
-        EXPECT_NE(zero, original);
-        // (499.5, 32) to (500.5, 32.5) upwards: row 767, columns 499 and 500.
-        expectStamp(zero, original, W, H, 499, 501, 767, 768, std::nullopt);
-    }
-    {
-        // 150 % of a 200-wide picture: 300 x 150 from x = -50, clipped on both sides.
-        const std::int64_t W = 200, H = 100;
-        const Bytes original = solid(W, H, kGrey);
-        Bytes raster = original;
-        ImageProcessor::stampLogo(raster, W, H, logo, 150, 1, 4);
-        expectStamp(raster, original, W, H, 0, 200, 0, 96, kRed);
-    }
-}
-
-TEST(LogoStamp, OddNumbersNeitherCrashNorSpoilThePicture) {
+TEST(LogoStamp, OddNumbersAndBytesThatAreNotAnImageSpoilNothing) {
     const Bytes logo = png(solid(20, 10, kRed), 20, 10);
-    const std::int64_t W = 50, H = 40;
-    const Bytes original = solid(W, H, kGrey);
-    const double inf = std::numeric_limits<double>::infinity();
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    for (auto [size, opacity, margin] : {std::array<double, 3>{inf, 1, 4}, {nan, 1, 4},
-                                         {1e300, 1, 4}, {10, nan, 4}, {10, 1, -1e12},
-                                         {10, 1, nan}, {-30, 1, 4}}) {
-        Bytes raster = original;
-        ImageProcessor::stampLogo(raster, W, H, logo, size, opacity, margin);
+    for (auto [size, opacity, margin] : {std::array<double, 3>{INFINITY, 1, 4}, {NAN, 1, 4}, {1e300, 1, 4},
+                                         {10, NAN, 4}, {10, 1, -1e12}, {10, 1, NAN}, {-30, 1, 4}}) {
+        Bytes raster = solid(50, 40, kGrey);
+        ImageProcessor::stampLogo(raster, 50, 40, logo, size, opacity, margin);
         for (std::size_t i = 3; i < raster.size(); i += 4) ASSERT_EQ(raster[i], 255);
     }
-}
-
-TEST(LogoStamp, BytesThatAreNotAnImageChangeNothing) {
     // Low alphas would not survive the premultiply round trip: they prove it never ran.
-    const std::int64_t W = 16, H = 9;
-    const Bytes original = test::randomPixels(int(W), int(H), 4, 11);
-    Bytes raster = original;
-    const std::string text = "not a picture";
-    ImageProcessor::stampLogo(raster, W, H, Bytes(text.begin(), text.end()), 10, 1, 4);
-    ImageProcessor::stampLogo(raster, W, H, Bytes{}, 10, 1, 4);
-    EXPECT_EQ(raster, original);
+    const Bytes translucent = test::randomPixels(16, 9, 4, 11);
+    Bytes raster = translucent;
+    ImageProcessor::stampLogo(raster, 16, 9, Bytes{'n', 'o', 'p', 'e'}, 10, 1, 4);
+    ImageProcessor::stampLogo(raster, 16, 9, Bytes{}, 10, 1, 4);
+    EXPECT_EQ(raster, translucent);
 }
 
 } // namespace
