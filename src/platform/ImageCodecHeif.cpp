@@ -87,8 +87,8 @@ const Box* find(const std::vector<Box>& boxes, const char* type)
 // A box rebuilt from its body; the size field is filled in by finish().
 Bytes startBox(const char* type, std::uint32_t versionAndFlags)
 {
-    Bytes out{0, 0, 0, 0};
-    out.insert(out.end(), type, type + 4);
+    Bytes out(8, 0);
+    std::copy(type, type + 4, out.begin() + 4);
     write(out, versionAndFlags, 4);
     return out;
 }
