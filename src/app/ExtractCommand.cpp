@@ -25,9 +25,7 @@ std::int32_t extract(const Args& args) {
         return 1;
     }
     if (found->type == 0) {
-        const std::string text = isValidUtf8(found->payload)
-                                     ? std::string(found->payload.begin(), found->payload.end())
-                                     : std::string("<invalid utf8>");
+        const std::string text = utf8OrFallback(found->payload, "<invalid utf8>");
         std::printf("text: %s\n", text.c_str());
     } else {
         std::printf("image payload: %zu bytes\n", found->payload.size());

@@ -39,9 +39,7 @@ bool checkWatermark(const PixelImage& decoded) {
         return false;
     }
     if (found->type == 0) {
-        const std::string text = isValidUtf8(found->payload)
-                                     ? std::string(found->payload.begin(), found->payload.end())
-                                     : std::string("?");
+        const std::string text = utf8OrFallback(found->payload, "?");
         std::printf("watermark extracted: text=\"%s\"\n", text.c_str());
     } else {
         std::printf("watermark extracted: image %zu bytes\n", found->payload.size());

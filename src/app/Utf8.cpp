@@ -26,4 +26,8 @@ bool isValidUtf8(std::span<const std::uint8_t> s) {
     return true;
 }
 
+std::string utf8OrFallback(std::span<const std::uint8_t> bytes, const char* fallback) {
+    return isValidUtf8(bytes) ? std::string(bytes.begin(), bytes.end()) : std::string(fallback);
+}
+
 } // namespace quelso

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "EffectsReference.h"
+#include "ChainSettings.h"
 #include "TestSupport.h"
 #include "pipeline/ImageLoader.h"
 #include "pipeline/ImageProcessor.h"
@@ -17,13 +18,6 @@ PixelImage randomImage(std::int64_t w, std::int64_t h, std::uint64_t seed) {
     PixelImage image{{}, w, h, {}};
     for (std::int64_t i = 0; i < w * h * 4; ++i) image.rgba.push_back(i % 4 == 3 ? 255 : rng.next() >> 56);
     return image;
-}
-
-ProcessingSettings quietPng() {
-    ProcessingSettings s;
-    s.outputFormat = OutputFormat::png;
-    s.forceUnique = false;
-    return s;
 }
 
 ProcessingSettings everyEffect(double intensity) {

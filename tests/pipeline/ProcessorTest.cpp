@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "ChainSettings.h"
 #include "pipeline/ImageLoader.h"
 #include "pipeline/ImageProcessor.h"
 #include "watermark/Watermark.h"
@@ -23,13 +24,6 @@ PixelImage uniform(std::int64_t w, std::int64_t h, std::uint8_t value) {
     image.height = h;
     image.rgba.assign(static_cast<std::size_t>(w * h * 4), value);
     return image;
-}
-
-ProcessingSettings quietPng() {
-    ProcessingSettings s;
-    s.outputFormat = OutputFormat::png;
-    s.forceUnique = false;
-    return s;
 }
 
 Bytes decodedRaster(const ProcessResult& result) {

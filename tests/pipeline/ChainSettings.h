@@ -1,0 +1,14 @@
+#pragma once
+#include "pipeline/ProcessingSettings.h"
+
+namespace quelso {
+
+// PNG output with nothing switched on, so the decoded file shows exactly what the chain did.
+inline ProcessingSettings quietPng() {
+    ProcessingSettings s;
+    s.outputFormat = OutputFormat::png;
+    s.forceUnique = false;
+    return s;
+}
+
+} // namespace quelso
