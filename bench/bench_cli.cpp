@@ -35,10 +35,10 @@ int main(int argc, char** argv) {
     const std::string quiet = " >/dev/null 2>&1";
     const std::string out = (dir / "out.webp").string();
     const std::string ppm = (dir / "big.ppm").string();
-    const std::string base = "vips copy " + big + " " + ppm + " && cwebp -quiet -q 70 -m 4 " + ppm + " -o " +
-                             (dir / "cwebp.webp").string();
-    const std::string lossy = std::string(MOTTLER_PATH) + " --cli --in " + big + " --out " + out +
-                              " --no-rename --seed 1" + quiet;
+    const std::string base =
+        "vips copy " + big + " " + ppm + " && cwebp -quiet -q 70 -m 4 " + ppm + " -o " + (dir / "cwebp.webp").string();
+    const std::string lossy =
+        std::string(MOTTLER_PATH) + " --cli --in " + big + " --out " + out + " --no-rename --seed 1" + quiet;
     const std::string lossless = std::string(MOTTLER_PATH) + " --cli --in " + big + " --out " + out +
                                  " --no-rename --seed 1 --text bench" + quiet;
 

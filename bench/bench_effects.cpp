@@ -2,8 +2,8 @@
 // with every effect at full strength, on all cores and on one, against the plain sequential
 // transcriptions measured in the same run (and checked to give the same bytes). Also the peak
 // memory of the chain, in rasters.
-#include <sys/wait.h>
 #include <malloc.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -157,19 +157,53 @@ int main() {
          [](Bytes& r, std::int64_t) { reference::brightnessContrast(r, 1.0); }},
         {"vignette", [](Bytes& r, std::int64_t h) { effects::vignette(r, W, h, 1.0); },
          [](Bytes& r, std::int64_t h) { reference::vignette(r, W, h, 1.0); }},
-        {"colour shift", [](Bytes& r, std::int64_t) { SplitMix64 g(kSeed); effects::colorShift(r, g); },
-         [](Bytes& r, std::int64_t) { reference::Rng g{kSeed}; reference::colorShift(r, g); }},
-        {"noise 8", [](Bytes& r, std::int64_t) { SplitMix64 g(kSeed); effects::noise(r, 8, g); },
-         [](Bytes& r, std::int64_t) { reference::Rng g{kSeed}; reference::noise(r, 8, g); }},
-        {"grain 1.0", [](Bytes& r, std::int64_t) { SplitMix64 g(kSeed); effects::grain(r, 1.0, g); },
-         [](Bytes& r, std::int64_t) { reference::Rng g{kSeed}; reference::grain(r, 1.0, g); }},
+        {"colour shift",
+         [](Bytes& r, std::int64_t) {
+             SplitMix64 g(kSeed);
+             effects::colorShift(r, g);
+         },
+         [](Bytes& r, std::int64_t) {
+             reference::Rng g{kSeed};
+             reference::colorShift(r, g);
+         }},
+        {"noise 8",
+         [](Bytes& r, std::int64_t) {
+             SplitMix64 g(kSeed);
+             effects::noise(r, 8, g);
+         },
+         [](Bytes& r, std::int64_t) {
+             reference::Rng g{kSeed};
+             reference::noise(r, 8, g);
+         }},
+        {"grain 1.0",
+         [](Bytes& r, std::int64_t) {
+             SplitMix64 g(kSeed);
+             effects::grain(r, 1.0, g);
+         },
+         [](Bytes& r, std::int64_t) {
+             reference::Rng g{kSeed};
+             reference::grain(r, 1.0, g);
+         }},
         {"chain warp..grain, 0deg",
-         [&](Bytes& r, std::int64_t h) { SplitMix64 g(kSeed); fastChain(r, h, fullStrength(0), g); },
-         [&](Bytes& r, std::int64_t h) { reference::Rng g{kSeed}; reference::chain(r, W, h, fullStrength(0), g); },
+         [&](Bytes& r, std::int64_t h) {
+             SplitMix64 g(kSeed);
+             fastChain(r, h, fullStrength(0), g);
+         },
+         [&](Bytes& r, std::int64_t h) {
+             reference::Rng g{kSeed};
+             reference::chain(r, W, h, fullStrength(0), g);
+         },
          kStrip},
         {"chain warp..grain, 30deg",
-         [&](Bytes& r, std::int64_t h) { SplitMix64 g(kSeed); fastChain(r, h, s, g); },
-         [&](Bytes& r, std::int64_t h) { reference::Rng g{kSeed}; reference::chain(r, W, h, s, g); }, kStrip},
+         [&](Bytes& r, std::int64_t h) {
+             SplitMix64 g(kSeed);
+             fastChain(r, h, s, g);
+         },
+         [&](Bytes& r, std::int64_t h) {
+             reference::Rng g{kSeed};
+             reference::chain(r, W, h, s, g);
+         },
+         kStrip},
     };
 
     // Memory first, before the timings leave freed memory behind: the input raster plus what

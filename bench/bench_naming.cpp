@@ -83,10 +83,10 @@ int main() {
         const Timing whole = measure([&] { words = SmartRename::offlineKeywords(picture, 5); });
         std::printf("%-14s %-26s %12.0f %12.0f %8.2f  %s\n", name, "text, full size (baseline)", full.wallMs,
                     full.cpuMs, 1.0, fullLines.c_str());
-        std::printf("%-14s %-26s %12.0f %12.0f %8.2f  %s\n", name, "text, reduced to 3200", small.wallMs,
-                    small.cpuMs, small.cpuMs / full.cpuMs, joined(SmartRename::keywords(lines, 5)).c_str());
-        std::printf("%-14s %-26s %12.0f %12.0f %8.2f  %s\n", name, "offline naming, whole", whole.wallMs,
-                    whole.cpuMs, whole.cpuMs / full.cpuMs, joined(words).c_str());
+        std::printf("%-14s %-26s %12.0f %12.0f %8.2f  %s\n", name, "text, reduced to 3200", small.wallMs, small.cpuMs,
+                    small.cpuMs / full.cpuMs, joined(SmartRename::keywords(lines, 5)).c_str());
+        std::printf("%-14s %-26s %12.0f %12.0f %8.2f  %s\n", name, "offline naming, whole", whole.wallMs, whole.cpuMs,
+                    whole.cpuMs / full.cpuMs, joined(words).c_str());
     }
     return 0;
 }

@@ -98,11 +98,20 @@ std::string apiKey(const Args& args, RenameProvider provider) {
     if (auto key = value(args, "--api-key")) return *key;
     const char* variable = nullptr;
     switch (provider) {
-    case RenameProvider::openAI: variable = "OPENAI_API_KEY"; break;
-    case RenameProvider::gemini: variable = "GEMINI_API_KEY"; break;
-    case RenameProvider::claude: variable = "ANTHROPIC_API_KEY"; break;
-    case RenameProvider::custom: variable = "QUELSO_API_KEY"; break;
-    case RenameProvider::appleVision: return "";
+    case RenameProvider::openAI:
+        variable = "OPENAI_API_KEY";
+        break;
+    case RenameProvider::gemini:
+        variable = "GEMINI_API_KEY";
+        break;
+    case RenameProvider::claude:
+        variable = "ANTHROPIC_API_KEY";
+        break;
+    case RenameProvider::custom:
+        variable = "QUELSO_API_KEY";
+        break;
+    case RenameProvider::appleVision:
+        return "";
     }
     const char* found = std::getenv(variable);
     return found ? found : "";

@@ -29,7 +29,9 @@ void applyOptions(const Args& args, ProcessingSettings& s) {
     if (auto name = value(args, "--format"))
         if (auto format = formatNamed(*name)) s.outputFormat = *format;
     // A quality that is not finite cannot be encoded or reported; it is ignored like a malformed one.
-    withNumber(args, "--quality", [&](double v) { if (std::isfinite(v)) s.quality = v; });
+    withNumber(args, "--quality", [&](double v) {
+        if (std::isfinite(v)) s.quality = v;
+    });
     if (auto text = value(args, "--noise"))
         if (auto strength = parseInteger(*text)) {
             s.noiseStrength = *strength;
@@ -40,11 +42,26 @@ void applyOptions(const Args& args, ProcessingSettings& s) {
     if (auto path = value(args, "--logo")) s.watermarkImagePNG = Files::read(*path);
     if (contains(args, "--no-invisible")) s.invisible = false;
     if (contains(args, "--visible")) s.visible = true;
-    withNumber(args, "--warp", [&](double v) { s.warpEnabled = true; s.warpIntensity = v; });
-    withNumber(args, "--blur", [&](double v) { s.blurEnabled = true; s.blurIntensity = v; });
-    withNumber(args, "--sharpen", [&](double v) { s.sharpenEnabled = true; s.sharpenIntensity = v; });
-    withNumber(args, "--contrast", [&](double v) { s.bcEnabled = true; s.bcIntensity = v; });
-    withNumber(args, "--vignette", [&](double v) { s.vignetteEnabled = true; s.vignetteIntensity = v; });
+    withNumber(args, "--warp", [&](double v) {
+        s.warpEnabled = true;
+        s.warpIntensity = v;
+    });
+    withNumber(args, "--blur", [&](double v) {
+        s.blurEnabled = true;
+        s.blurIntensity = v;
+    });
+    withNumber(args, "--sharpen", [&](double v) {
+        s.sharpenEnabled = true;
+        s.sharpenIntensity = v;
+    });
+    withNumber(args, "--contrast", [&](double v) {
+        s.bcEnabled = true;
+        s.bcIntensity = v;
+    });
+    withNumber(args, "--vignette", [&](double v) {
+        s.vignetteEnabled = true;
+        s.vignetteIntensity = v;
+    });
     if (auto path = value(args, "--logo-stamp")) {
         s.logoStampPNG = Files::read(*path);
         s.logoStampEnabled = true;
@@ -52,11 +69,23 @@ void applyOptions(const Args& args, ProcessingSettings& s) {
     withNumber(args, "--logo-size", [&](double v) { s.logoStampSizePercent = v; });
     withNumber(args, "--logo-opacity", [&](double v) { s.logoStampOpacity = v; });
     withNumber(args, "--logo-margin", [&](double v) { s.logoStampMarginPercent = v; });
-    withNumber(args, "--motion", [&](double v) { s.motionBlurEnabled = true; s.motionBlurIntensity = v; });
+    withNumber(args, "--motion", [&](double v) {
+        s.motionBlurEnabled = true;
+        s.motionBlurIntensity = v;
+    });
     withNumber(args, "--motion-angle", [&](double v) { s.motionBlurAngle = v; });
-    withNumber(args, "--wave", [&](double v) { s.waveEnabled = true; s.waveIntensity = v; });
-    withNumber(args, "--twirl", [&](double v) { s.twirlEnabled = true; s.twirlIntensity = v; });
-    withNumber(args, "--grain", [&](double v) { s.grainEnabled = true; s.grainIntensity = v; });
+    withNumber(args, "--wave", [&](double v) {
+        s.waveEnabled = true;
+        s.waveIntensity = v;
+    });
+    withNumber(args, "--twirl", [&](double v) {
+        s.twirlEnabled = true;
+        s.twirlIntensity = v;
+    });
+    withNumber(args, "--grain", [&](double v) {
+        s.grainEnabled = true;
+        s.grainIntensity = v;
+    });
     if (contains(args, "--color-replace")) s.colorReplaceEnabled = true;
     if (auto text = value(args, "--cr-from"))
         if (auto colour = parseHex(*text)) s.colorReplaceFrom = *colour;

@@ -7,10 +7,10 @@
 #include "app/CLI.h"
 #include "app/Files.h"
 #include "app/Naming.h"
-#include "platform/SecureRandom.h"
 #include "app/Utf8.h"
 #include "pipeline/ImageLoader.h"
 #include "pipeline/ImageProcessor.h"
+#include "platform/SecureRandom.h"
 #include "watermark/Watermark.h"
 
 namespace quelso::CLI {
@@ -84,9 +84,8 @@ std::int32_t process(const Args& args) {
         std::fprintf(stderr, "error: could not write %s: %s\n", outputPath.c_str(), failure->c_str());
         return 1;
     }
-    std::printf("wrote %s  %" PRId64 "x%" PRId64 "  %s  %.2f KB\n", outputPath.c_str(), result->width,
-                result->height, formatLabel(*result, settings.quality).c_str(),
-                static_cast<double>(result->data.size()) / 1024.0);
+    std::printf("wrote %s  %" PRId64 "x%" PRId64 "  %s  %.2f KB\n", outputPath.c_str(), result->width, result->height,
+                formatLabel(*result, settings.quality).c_str(), static_cast<double>(result->data.size()) / 1024.0);
     std::printf("pixels changed: %.3f%%\n", result->percentChanged);
 
     const std::optional<PixelImage> decoded = ImageLoader::load(outputPath);

@@ -15,21 +15,16 @@ constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
 
 // The raster must hold width * height pixels, and width, height and a row's byte count must
 // each fit the 32-bit integers the libraries take.
-bool acceptedSize(const Bytes& rgba, std::int64_t width, std::int64_t height)
-{
+bool acceptedSize(const Bytes& rgba, std::int64_t width, std::int64_t height) {
     std::int64_t pixels = 0, bytes = 0;
     return width >= 1 && height >= 1 && width <= kInt32Max / 4 && height <= kInt32Max &&
            !__builtin_mul_overflow(width, height, &pixels) &&
-           !__builtin_mul_overflow(pixels, std::int64_t{4}, &bytes) &&
-           static_cast<std::uint64_t>(bytes) <= rgba.size();
+           !__builtin_mul_overflow(pixels, std::int64_t{4}, &bytes) && static_cast<std::uint64_t>(bytes) <= rgba.size();
 }
 
-std::optional<Bytes> encodeWebP(const Bytes& rgba, int width, int height,
-                                const ProcessingSettings& settings)
-{
+std::optional<Bytes> encodeWebP(const Bytes& rgba, int width, int height, const ProcessingSettings& settings) {
     // libwebp's range check lets NaN through; refuse it here.
-    if (std::isnan(settings.quality))
-        return std::nullopt;
+    if (std::isnan(settings.quality)) return std::nullopt;
     std::uint8_t* out = nullptr;
     std::size_t length = 0;
     if (!MOT_EncodeRGBA(rgba.data(), width, height, width * 4, static_cast<float>(settings.quality),
@@ -43,10 +38,8 @@ std::optional<Bytes> encodeWebP(const Bytes& rgba, int width, int height,
 
 // JPEG and HEIF take 1..100. Qualities outside 0..100 are clamped rather than refused, so a
 // stray value still gives a file at the nearest setting.
-std::optional<int> codecQuality(double quality)
-{
-    if (std::isnan(quality))
-        return std::nullopt;
+std::optional<int> codecQuality(double quality) {
+    if (std::isnan(quality)) return std::nullopt;
     const double clamped = std::clamp(quality, 0.0, 100.0);
     return std::max(1, static_cast<int>(std::round(clamped)));
 }
@@ -54,27 +47,21 @@ std::optional<int> codecQuality(double quality)
 // The codec receives the colours a premultiplied hand-over leaves: fully transparent pixels
 // become transparent black, faint ones lose precision, and JPEG, having no alpha, shows the
 // premultiplied colour (the picture over black).
-std::optional<Bytes> encodeWithCodec(const Bytes& rgba, int width, int height,
-                                     ImageCodec::SaveFormat format, double quality)
-{
-    const auto q = format == ImageCodec::SaveFormat::png ? std::optional<int>(100)
-                                                         : codecQuality(quality);
-    if (!q)
-        return std::nullopt;
+std::optional<Bytes> encodeWithCodec(const Bytes& rgba, int width, int height, ImageCodec::SaveFormat format,
+                                     double quality) {
+    const auto q = format == ImageCodec::SaveFormat::png ? std::optional<int>(100) : codecQuality(quality);
+    if (!q) return std::nullopt;
     Bytes copy(rgba.begin(), rgba.begin() + static_cast<std::ptrdiff_t>(std::int64_t{width} * height * 4));
     ImageLoader::premultiply(copy);
-    if (format != ImageCodec::SaveFormat::jpeg)
-        ImageLoader::unpremultiply(copy);
+    if (format != ImageCodec::SaveFormat::jpeg) ImageLoader::unpremultiply(copy);
     return ImageCodec::encode(copy.data(), width, height, format, *q);
 }
 
 } // namespace
 
 std::optional<Bytes> encode(const Bytes& rgba, std::int64_t width, std::int64_t height,
-                            const ProcessingSettings& settings)
-{
-    if (!acceptedSize(rgba, width, height))
-        return std::nullopt;
+                            const ProcessingSettings& settings) {
+    if (!acceptedSize(rgba, width, height)) return std::nullopt;
     const int w = static_cast<int>(width), h = static_cast<int>(height);
     switch (settings.outputFormat) {
     case OutputFormat::webp:

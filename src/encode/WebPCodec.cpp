@@ -11,23 +11,19 @@ struct View {
     std::size_t size = 0;
 };
 
-View viewOf(const std::optional<Bytes>& blob)
-{
-    if (!blob || blob->empty())
-        return {};
+View viewOf(const std::optional<Bytes>& blob) {
+    if (!blob || blob->empty()) return {};
     return {blob->data(), blob->size()};
 }
 
 } // namespace
 
-std::optional<Bytes> addMetadata(const Bytes& webp, const std::optional<Bytes>& exif,
-                                 const std::optional<Bytes>& icc, const std::optional<Bytes>& xmp)
-{
+std::optional<Bytes> addMetadata(const Bytes& webp, const std::optional<Bytes>& exif, const std::optional<Bytes>& icc,
+                                 const std::optional<Bytes>& xmp) {
     const View e = viewOf(exif), i = viewOf(icc), x = viewOf(xmp);
     std::uint8_t* out = nullptr;
     std::size_t length = 0;
-    if (!MOT_MuxAddMetadata(webp.data(), webp.size(), e.data, e.size, i.data, i.size, x.data,
-                            x.size, &out, &length) ||
+    if (!MOT_MuxAddMetadata(webp.data(), webp.size(), e.data, e.size, i.data, i.size, x.data, x.size, &out, &length) ||
         !out)
         return std::nullopt;
     Bytes result(out, out + length);
@@ -35,15 +31,11 @@ std::optional<Bytes> addMetadata(const Bytes& webp, const std::optional<Bytes>& 
     return result;
 }
 
-std::optional<Bytes> srgbProfileFor(const std::optional<Bytes>& sourceIcc)
-{
-    if (!sourceIcc || sourceIcc->empty())
-        return std::nullopt;
-    if (ImageCodec::isSrgbProfile(sourceIcc->data(), sourceIcc->size()))
-        return sourceIcc;
+std::optional<Bytes> srgbProfileFor(const std::optional<Bytes>& sourceIcc) {
+    if (!sourceIcc || sourceIcc->empty()) return std::nullopt;
+    if (ImageCodec::isSrgbProfile(sourceIcc->data(), sourceIcc->size())) return sourceIcc;
     const Bytes& standard = ImageCodec::srgbProfile();
-    if (standard.empty())
-        return std::nullopt;
+    if (standard.empty()) return std::nullopt;
     return standard;
 }
 

@@ -9,33 +9,27 @@
 #include <webp/mux.h>
 
 /* Hands `size` bytes back to the caller in a block of its own; 0 when memory runs out. */
-static int MOT_CopyOut(const uint8_t* bytes, size_t size, uint8_t** out, size_t* outLength)
-{
+static int MOT_CopyOut(const uint8_t* bytes, size_t size, uint8_t** out, size_t* outLength) {
     uint8_t* block = (uint8_t*)malloc(size > 0 ? size : 1);
-    if (block == NULL)
-        return 0;
+    if (block == NULL) return 0;
     memcpy(block, bytes, size);
     *out = block;
     *outLength = size;
     return 1;
 }
 
-int MOT_EncodeRGBA(const uint8_t* rgba, int32_t width, int32_t height, int32_t stride,
-                   float quality, int32_t lossless, int32_t nearLossless, int32_t method,
-                   uint8_t** out, size_t* outLength)
-{
+int MOT_EncodeRGBA(const uint8_t* rgba, int32_t width, int32_t height, int32_t stride, float quality, int32_t lossless,
+                   int32_t nearLossless, int32_t method, uint8_t** out, size_t* outLength) {
     WebPConfig config;
     WebPPicture picture;
     WebPMemoryWriter writer;
     int result = 0;
 
-    if (height < 1 || width < 1 || rgba == NULL || out == NULL || outLength == NULL)
-        return 0;
+    if (height < 1 || width < 1 || rgba == NULL || out == NULL || outLength == NULL) return 0;
     *out = NULL;
     *outLength = 0;
 
-    if (!WebPConfigPreset(&config, WEBP_PRESET_DEFAULT, 75.0f))
-        return 0;
+    if (!WebPConfigPreset(&config, WEBP_PRESET_DEFAULT, 75.0f)) return 0;
     config.quality = quality;
     config.method = method;
     if (lossless) {
@@ -43,11 +37,9 @@ int MOT_EncodeRGBA(const uint8_t* rgba, int32_t width, int32_t height, int32_t s
         config.near_lossless = nearLossless;
         config.exact = 1;
     }
-    if (!WebPValidateConfig(&config))
-        return 0;
+    if (!WebPValidateConfig(&config)) return 0;
 
-    if (!WebPPictureInit(&picture))
-        return 0;
+    if (!WebPPictureInit(&picture)) return 0;
     picture.use_argb = lossless ? 1 : 0;
     picture.width = width;
     picture.height = height;
@@ -62,18 +54,14 @@ int MOT_EncodeRGBA(const uint8_t* rgba, int32_t width, int32_t height, int32_t s
     const int encoded = WebPEncode(&config, &picture);
     WebPPictureFree(&picture);
 
-    if (encoded)
-        result = MOT_CopyOut(writer.mem, writer.size, out, outLength);
+    if (encoded) result = MOT_CopyOut(writer.mem, writer.size, out, outLength);
     WebPMemoryWriterClear(&writer);
     return result;
 }
 
-int MOT_MuxAddMetadata(const uint8_t* webp, size_t webpLength,
-                       const uint8_t* exif, size_t exifLength,
-                       const uint8_t* icc, size_t iccLength,
-                       const uint8_t* xmp, size_t xmpLength,
-                       uint8_t** out, size_t* outLength)
-{
+int MOT_MuxAddMetadata(const uint8_t* webp, size_t webpLength, const uint8_t* exif, size_t exifLength,
+                       const uint8_t* icc, size_t iccLength, const uint8_t* xmp, size_t xmpLength, uint8_t** out,
+                       size_t* outLength) {
     const struct {
         const char* fourcc;
         const uint8_t* bytes;
@@ -84,14 +72,12 @@ int MOT_MuxAddMetadata(const uint8_t* webp, size_t webpLength,
     WebPMux* mux;
     int i;
 
-    if (webp == NULL || out == NULL || outLength == NULL)
-        return 0;
+    if (webp == NULL || out == NULL || outLength == NULL) return 0;
     *out = NULL;
     *outLength = 0;
 
     mux = WebPMuxNew();
-    if (mux == NULL)
-        return 0;
+    if (mux == NULL) return 0;
     image.bytes = webp;
     image.size = webpLength;
     if (WebPMuxSetImage(mux, &image, 1) != WEBP_MUX_OK) {
@@ -100,8 +86,7 @@ int MOT_MuxAddMetadata(const uint8_t* webp, size_t webpLength,
     }
     for (i = 0; i < 3; ++i) {
         WebPData blob;
-        if (chunks[i].bytes == NULL || chunks[i].size == 0)
-            continue;
+        if (chunks[i].bytes == NULL || chunks[i].size == 0) continue;
         blob.bytes = chunks[i].bytes;
         blob.size = chunks[i].size;
         if (WebPMuxSetChunk(mux, chunks[i].fourcc, &blob, 1) != WEBP_MUX_OK) {
@@ -122,7 +107,4 @@ int MOT_MuxAddMetadata(const uint8_t* webp, size_t webpLength,
     return result;
 }
 
-void MOT_Free(void* block)
-{
-    free(block);
-}
+void MOT_Free(void* block) { free(block); }

@@ -9,15 +9,12 @@
 extern "C" {
 #endif
 
-int MOT_EncodeRGBA(const uint8_t* rgba, int32_t width, int32_t height, int32_t stride,
-                   float quality, int32_t lossless, int32_t nearLossless, int32_t method,
-                   uint8_t** out, size_t* outLength);
+int MOT_EncodeRGBA(const uint8_t* rgba, int32_t width, int32_t height, int32_t stride, float quality, int32_t lossless,
+                   int32_t nearLossless, int32_t method, uint8_t** out, size_t* outLength);
 
-int MOT_MuxAddMetadata(const uint8_t* webp, size_t webpLength,
-                       const uint8_t* exif, size_t exifLength,
-                       const uint8_t* icc, size_t iccLength,
-                       const uint8_t* xmp, size_t xmpLength,
-                       uint8_t** out, size_t* outLength);
+int MOT_MuxAddMetadata(const uint8_t* webp, size_t webpLength, const uint8_t* exif, size_t exifLength,
+                       const uint8_t* icc, size_t iccLength, const uint8_t* xmp, size_t xmpLength, uint8_t** out,
+                       size_t* outLength);
 
 void MOT_Free(void* block);
 

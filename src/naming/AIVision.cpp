@@ -71,9 +71,8 @@ std::string base64Encode(const std::vector<std::uint8_t>& bytes) {
     return text;
 }
 
-std::optional<HttpClient::Response> exchange(const std::string& method, const std::string& url,
-                                             const Headers& headers, const std::optional<json>& body,
-                                             Limits limit) {
+std::optional<HttpClient::Response> exchange(const std::string& method, const std::string& url, const Headers& headers,
+                                             const std::optional<json>& body, Limits limit) {
     HttpClient::Request request;
     request.method = method;
     request.url = url;
@@ -108,8 +107,7 @@ std::optional<std::string> jpegBase64(const PixelImage& picture, int maxDim) {
         for (int y = 0; y < bgr.rows; ++y) {
             cv::Vec3b* out = bgr.ptr<cv::Vec3b>(y);
             for (int x = 0; x < bgr.cols; ++x, in += 4)
-                for (int c = 0; c < 3; ++c)
-                    out[x][2 - c] = static_cast<std::uint8_t>((in[c] * in[3] + 127) / 255);
+                for (int c = 0; c < 3; ++c) out[x][2 - c] = static_cast<std::uint8_t>((in[c] * in[3] + 127) / 255);
         }
         if (width != picture.width || height != picture.height)
             cv::resize(bgr, bgr, cv::Size(static_cast<int>(width), static_cast<int>(height)), 0, 0, cv::INTER_AREA);
@@ -154,20 +152,21 @@ bool httpOK(const std::string& url, const Headers& headers, const std::string& m
     return response && isSuccess(response->status);
 }
 
-std::optional<std::string> callOpenAI(const std::string& base64, const std::string& apiKey,
-                                      const std::string& model, const std::string& baseURL) {
+std::optional<std::string> callOpenAI(const std::string& base64, const std::string& apiKey, const std::string& model,
+                                      const std::string& baseURL) {
     const std::string url = baseURL + "/chat/completions";
     if (!HttpClient::isValidURL(url)) return std::nullopt;
     const json body = {
         {"model", model},
         {"temperature", 0.2},
         {"max_tokens", 30},
-        {"messages", json::array({{{"role", "user"},
-                                   {"content", json::array({
-                                                   {{"type", "text"}, {"text", std::string(instruction)}},
-                                                   {{"type", "image_url"},
-                                                    {"image_url", {{"url", "data:image/jpeg;base64," + base64}}}},
-                                               })}}})},
+        {"messages",
+         json::array(
+             {{{"role", "user"},
+               {"content", json::array({
+                               {{"type", "text"}, {"text", std::string(instruction)}},
+                               {{"type", "image_url"}, {"image_url", {{"url", "data:image/jpeg;base64," + base64}}}},
+                           })}}})},
     };
     const auto reply = postJSON(url, body, {{"Authorization", "Bearer " + apiKey}});
     if (!reply) return std::nullopt;
@@ -176,8 +175,7 @@ std::optional<std::string> callOpenAI(const std::string& base64, const std::stri
     return message ? JsonReply::stringMember(*message, "content") : std::nullopt;
 }
 
-std::optional<std::string> callGemini(const std::string& base64, const std::string& apiKey,
-                                      const std::string& model) {
+std::optional<std::string> callGemini(const std::string& base64, const std::string& apiKey, const std::string& model) {
     const std::string url = geminiHost() + "/v1beta/models/" + model + ":generateContent?key=" + apiKey;
     if (!HttpClient::isValidURL(url)) return std::nullopt;
     const json body = {
@@ -194,21 +192,20 @@ std::optional<std::string> callGemini(const std::string& base64, const std::stri
     return part ? JsonReply::stringMember(*part, "text") : std::nullopt;
 }
 
-std::optional<std::string> callClaude(const std::string& base64, const std::string& apiKey,
-                                      const std::string& model) {
+std::optional<std::string> callClaude(const std::string& base64, const std::string& apiKey, const std::string& model) {
     const std::string url = anthropicHost() + "/v1/messages";
     if (!HttpClient::isValidURL(url)) return std::nullopt;
     const json body = {
         {"model", model},
         {"max_tokens", 40},
-        {"messages", json::array({{{"role", "user"},
-                                   {"content", json::array({
-                                                   {{"type", "image"},
-                                                    {"source", {{"type", "base64"},
-                                                                {"media_type", "image/jpeg"},
-                                                                {"data", base64}}}},
-                                                   {{"type", "text"}, {"text", std::string(instruction)}},
-                                               })}}})},
+        {"messages",
+         json::array(
+             {{{"role", "user"},
+               {"content", json::array({
+                               {{"type", "image"},
+                                {"source", {{"type", "base64"}, {"media_type", "image/jpeg"}, {"data", base64}}}},
+                               {{"type", "text"}, {"text", std::string(instruction)}},
+                           })}}})},
     };
     const auto reply = postJSON(url, body, {{"x-api-key", apiKey}, {"anthropic-version", anthropicVersion}});
     if (!reply) return std::nullopt;
@@ -216,9 +213,8 @@ std::optional<std::string> callClaude(const std::string& base64, const std::stri
     return content ? JsonReply::stringMember(*content, "text") : std::nullopt;
 }
 
-std::optional<std::string> contentName(const PixelImage& picture, RenameProvider provider,
-                                       const std::string& apiKey, const std::string& model,
-                                       const std::string& baseURL) {
+std::optional<std::string> contentName(const PixelImage& picture, RenameProvider provider, const std::string& apiKey,
+                                       const std::string& model, const std::string& baseURL) {
     const auto stem = [](const std::vector<std::string>& keywords) {
         std::string joined;
         for (const std::string& keyword : keywords) joined += (joined.empty() ? "" : "-") + keyword;
@@ -226,16 +222,24 @@ std::optional<std::string> contentName(const PixelImage& picture, RenameProvider
     };
     if (provider != RenameProvider::appleVision && !apiKey.empty()) {
         if (const auto b64 = jpegBase64(picture, pictureMaxDim)) {
-            const std::string chosenModel = model.empty() ? std::string(RenameProviders::defaultModel(provider)) : model;
+            const std::string chosenModel =
+                model.empty() ? std::string(RenameProviders::defaultModel(provider)) : model;
             std::optional<std::string> answer;
             switch (provider) {
-            case RenameProvider::openAI: answer = callOpenAI(*b64, apiKey, chosenModel, openAIBaseURL()); break;
-            case RenameProvider::gemini: answer = callGemini(*b64, apiKey, chosenModel); break;
-            case RenameProvider::claude: answer = callClaude(*b64, apiKey, chosenModel); break;
+            case RenameProvider::openAI:
+                answer = callOpenAI(*b64, apiKey, chosenModel, openAIBaseURL());
+                break;
+            case RenameProvider::gemini:
+                answer = callGemini(*b64, apiKey, chosenModel);
+                break;
+            case RenameProvider::claude:
+                answer = callClaude(*b64, apiKey, chosenModel);
+                break;
             case RenameProvider::custom:
                 answer = callOpenAI(*b64, apiKey, chosenModel, normalizedBase(baseURL));
                 break;
-            case RenameProvider::appleVision: break;
+            case RenameProvider::appleVision:
+                break;
             }
             if (answer) {
                 if (const auto keywords = sanitizeKeywords(*answer, keywordsKept); !keywords.empty())
@@ -248,8 +252,7 @@ std::optional<std::string> contentName(const PixelImage& picture, RenameProvider
     return std::nullopt;
 }
 
-bool testKey(RenameProvider provider, const std::string& apiKey, const std::string& model,
-             const std::string& baseURL) {
+bool testKey(RenameProvider provider, const std::string& apiKey, const std::string& model, const std::string& baseURL) {
     if (provider == RenameProvider::appleVision) return true;
     if (apiKey.empty()) return false;
     std::string url;
@@ -261,7 +264,9 @@ bool testKey(RenameProvider provider, const std::string& apiKey, const std::stri
         url = openAIBaseURL() + "/models";
         headers = {{"Authorization", "Bearer " + apiKey}};
         break;
-    case RenameProvider::gemini: url = geminiHost() + "/v1beta/models?key=" + apiKey; break;
+    case RenameProvider::gemini:
+        url = geminiHost() + "/v1beta/models?key=" + apiKey;
+        break;
     case RenameProvider::claude:
         url = anthropicHost() + "/v1/messages";
         method = "POST";
@@ -274,7 +279,8 @@ bool testKey(RenameProvider provider, const std::string& apiKey, const std::stri
         url = normalizedBase(baseURL) + "/models";
         headers = {{"Authorization", "Bearer " + apiKey}};
         break;
-    case RenameProvider::appleVision: return true;
+    case RenameProvider::appleVision:
+        return true;
     }
     if (!HttpClient::isValidURL(url)) return false;
     return httpOK(url, headers, method, body);

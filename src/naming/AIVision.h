@@ -27,9 +27,8 @@ inline constexpr std::string_view instruction =
 
 // The name stem (up to five keywords joined by "-") for the picture, or absent when
 // neither the provider nor offline naming found one.
-std::optional<std::string> contentName(const PixelImage& picture, RenameProvider provider,
-                                       const std::string& apiKey, const std::string& model,
-                                       const std::string& baseURL);
+std::optional<std::string> contentName(const PixelImage& picture, RenameProvider provider, const std::string& apiKey,
+                                       const std::string& model, const std::string& baseURL);
 
 // The picture reduced (never enlarged) to maxDim on its longer side, as base64 JPEG.
 std::optional<std::string> jpegBase64(const PixelImage& picture, int maxDim);
@@ -38,12 +37,10 @@ std::optional<std::string> jpegBase64(const PixelImage& picture, int maxDim);
 std::pair<std::int64_t, std::int64_t> scaledSize(std::int64_t width, std::int64_t height, int maxDim);
 
 // One naming request each; the model's answer text, or absent.
-std::optional<std::string> callOpenAI(const std::string& base64, const std::string& apiKey,
-                                      const std::string& model, const std::string& baseURL);
-std::optional<std::string> callGemini(const std::string& base64, const std::string& apiKey,
-                                      const std::string& model);
-std::optional<std::string> callClaude(const std::string& base64, const std::string& apiKey,
-                                      const std::string& model);
+std::optional<std::string> callOpenAI(const std::string& base64, const std::string& apiKey, const std::string& model,
+                                      const std::string& baseURL);
+std::optional<std::string> callGemini(const std::string& base64, const std::string& apiKey, const std::string& model);
+std::optional<std::string> callClaude(const std::string& base64, const std::string& apiKey, const std::string& model);
 
 // Distinct lower-case words of at least two of a-z/0-9 from an answer, at most max.
 std::vector<std::string> sanitizeKeywords(std::string_view text, int max);
@@ -52,16 +49,14 @@ std::vector<std::string> sanitizeKeywords(std::string_view text, int max);
 std::string normalizedBase(std::string_view text);
 
 // POSTs body as JSON; the reply's top-level object when the status is 2xx.
-std::optional<nlohmann::json> postJSON(const std::string& url, const nlohmann::json& body,
-                                       const Headers& headers);
+std::optional<nlohmann::json> postJSON(const std::string& url, const nlohmann::json& body, const Headers& headers);
 
 // True when the request got a 2xx answer in time.
 bool httpOK(const std::string& url, const Headers& headers, const std::string& method,
             const std::optional<nlohmann::json>& body);
 
 // Whether the key is accepted by the provider (always true offline, false when empty).
-bool testKey(RenameProvider provider, const std::string& apiKey, const std::string& model,
-             const std::string& baseURL);
+bool testKey(RenameProvider provider, const std::string& apiKey, const std::string& model, const std::string& baseURL);
 
 // Where requests go. Defaults are the public services; QUELSO_OPENAI_BASE_URL replaces the
 // OpenAI base including "/v1", QUELSO_GEMINI_BASE_URL and QUELSO_ANTHROPIC_BASE_URL the

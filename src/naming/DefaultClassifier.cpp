@@ -24,8 +24,7 @@ const OnnxClassifier* installedClassifier() {
         if (error) return nullptr;
         const auto changed = fs::last_write_time(path, error);
         if (error) return nullptr;
-        key += path + '\n' + std::to_string(size) + '\n' +
-               std::to_string(changed.time_since_epoch().count()) + '\n';
+        key += path + '\n' + std::to_string(size) + '\n' + std::to_string(changed.time_since_epoch().count()) + '\n';
     }
     thread_local std::string loadedKey;
     thread_local std::unique_ptr<OnnxClassifier> loaded;

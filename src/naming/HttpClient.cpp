@@ -73,8 +73,8 @@ std::optional<Response> send(const Request& request) {
     Headers fields;
     for (const auto& field : request.headers) {
         if (!isSafeHeader(field)) return std::nullopt;
-        const auto existing = std::find_if(fields.begin(), fields.end(),
-                                           [&](const auto& f) { return sameName(f.first, field.first); });
+        const auto existing =
+            std::find_if(fields.begin(), fields.end(), [&](const auto& f) { return sameName(f.first, field.first); });
         if (existing != fields.end())
             existing->second = field.second;
         else
@@ -130,4 +130,3 @@ std::optional<Response> send(const Request& request) {
 }
 
 } // namespace quelso::HttpClient
-

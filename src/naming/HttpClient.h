@@ -18,7 +18,7 @@ inline constexpr std::size_t maxReplyBytes = std::size_t{1} << 20;
 struct Request {
     std::string method = "GET";
     std::string url;
-    Headers headers;                  // a later field replaces an earlier one of the same name
+    Headers headers; // a later field replaces an earlier one of the same name
     std::optional<std::string> body;
     std::chrono::milliseconds idleTimeout{30'000}; // no progress for this long ends it
     std::chrono::milliseconds waitLimit{35'000};   // counted from the start, whatever happens

@@ -11,9 +11,12 @@ int nestingDepth(std::string_view text, int limit) {
     bool escaped = false;
     for (char c : text) {
         if (inString) {
-            if (escaped) escaped = false;
-            else if (c == '\\') escaped = true;
-            else if (c == '"') inString = false;
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                inString = false;
             continue;
         }
         if (c == '"') {

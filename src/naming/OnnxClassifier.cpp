@@ -99,15 +99,16 @@ std::unique_ptr<OnnxClassifier> OnnxClassifier::load(const std::string& modelPat
 cv::Mat OnnxClassifier::inputBlob(const PixelImage& picture) const {
     // The usual evaluation crop: shorter side to 256/224 of the input, centre cut.
     const cv::Mat rgb = opaqueRGB(picture, 4 * std::max(inputWidth_, inputHeight_));
-    const double scale = std::max(static_cast<double>(inputWidth_) / rgb.cols,
-                                  static_cast<double>(inputHeight_) / rgb.rows) * 256.0 / 224.0;
+    const double scale =
+        std::max(static_cast<double>(inputWidth_) / rgb.cols, static_cast<double>(inputHeight_) / rgb.rows) * 256.0 /
+        224.0;
     cv::Mat resized;
     cv::resize(rgb, resized,
                cv::Size(std::max(inputWidth_, static_cast<int>(std::lround(rgb.cols * scale))),
                         std::max(inputHeight_, static_cast<int>(std::lround(rgb.rows * scale)))),
                0, 0, scale < 1 ? cv::INTER_AREA : cv::INTER_LINEAR);
-    const cv::Mat crop = resized(cv::Rect((resized.cols - inputWidth_) / 2, (resized.rows - inputHeight_) / 2,
-                                          inputWidth_, inputHeight_));
+    const cv::Mat crop = resized(
+        cv::Rect((resized.cols - inputWidth_) / 2, (resized.rows - inputHeight_) / 2, inputWidth_, inputHeight_));
 
     static constexpr float mean[3] = {0.485f, 0.456f, 0.406f};
     static constexpr float deviation[3] = {0.229f, 0.224f, 0.225f};
@@ -155,8 +156,7 @@ std::vector<Classification> OnnxClassifier::classify(const PixelImage& picture) 
     std::vector<Classification> result;
     for (std::size_t i = 0; i < count; ++i) {
         std::string identifier = labelIdentifier(labels_[order[i]]);
-        if (!identifier.empty())
-            result.push_back({std::move(identifier), static_cast<float>(probability[order[i]])});
+        if (!identifier.empty()) result.push_back({std::move(identifier), static_cast<float>(probability[order[i]])});
     }
     return result;
 }

@@ -29,8 +29,8 @@ public:
     struct Field {
         std::uint64_t number = 0;
         int wireType = 0;
-        std::uint64_t value = 0;      // varint fields
-        std::string_view payload;     // length-delimited fields
+        std::uint64_t value = 0;  // varint fields
+        std::string_view payload; // length-delimited fields
     };
 
     // The next field, or absent at the end or on malformed data.
@@ -48,8 +48,10 @@ public:
             field.value = *value;
             return field;
         }
-        case 1: return skip(8) ? std::optional<Field>(field) : std::nullopt;
-        case 5: return skip(4) ? std::optional<Field>(field) : std::nullopt;
+        case 1:
+            return skip(8) ? std::optional<Field>(field) : std::nullopt;
+        case 5:
+            return skip(4) ? std::optional<Field>(field) : std::nullopt;
         case 2: {
             const auto length = varint();
             if (!length || *length > bytes_.size() - position_) return std::nullopt;
@@ -57,7 +59,8 @@ public:
             position_ += static_cast<std::size_t>(*length);
             return field;
         }
-        default: return std::nullopt; // groups are not used by ONNX
+        default:
+            return std::nullopt; // groups are not used by ONNX
         }
     }
 

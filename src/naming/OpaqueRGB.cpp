@@ -7,8 +7,7 @@
 namespace quelso {
 
 bool isWellFormed(const PixelImage& picture) {
-    return picture.width > 0 && picture.height > 0 && picture.width <= 1'000'000 &&
-           picture.height <= 1'000'000 &&
+    return picture.width > 0 && picture.height > 0 && picture.width <= 1'000'000 && picture.height <= 1'000'000 &&
            picture.rgba.size() == static_cast<std::size_t>(picture.width * picture.height * 4);
 }
 
@@ -35,10 +34,10 @@ cv::Mat opaqueRGB(const PixelImage& picture, int maxSide) {
     if (longest <= maxSide) return rgb;
     const double scale = static_cast<double>(maxSide) / longest;
     cv::Mat reduced;
-    cv::resize(rgb, reduced,
-               cv::Size(std::max(1, static_cast<int>(rgb.cols * scale)),
-                        std::max(1, static_cast<int>(rgb.rows * scale))),
-               0, 0, cv::INTER_AREA);
+    cv::resize(
+        rgb, reduced,
+        cv::Size(std::max(1, static_cast<int>(rgb.cols * scale)), std::max(1, static_cast<int>(rgb.rows * scale))), 0,
+        0, cv::INTER_AREA);
     return reduced;
 }
 

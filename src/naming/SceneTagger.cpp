@@ -19,7 +19,7 @@ float clamp01(double value) { return static_cast<float>(std::clamp(value, 0.0, 1
 
 // Shares (0-1) of pixels showing each cue. Hues are OpenCV's 0-180 scale.
 struct PixelCues {
-    double blueSky = 0, paleSky = 0; // within the top 40 % of the picture
+    double blueSky = 0, paleSky = 0;      // within the top 40 % of the picture
     double topValue = 0, bottomValue = 0; // mean brightness above and below that line
     double greenery = 0, white = 0, colourful = 0, dark = 0, deepDark = 0, meanValue = 0, darkEdges = 0;
     std::string dominantColour;
@@ -65,8 +65,10 @@ PixelCues measureCues(const cv::Mat& rgb) {
             valueSum += v;
             (y < skyRows ? cues.topValue : cues.bottomValue) += v;
             if (y < skyRows && smooth) {
-                if (h >= 90 && h < 130 && s >= 40 && v >= 100) cues.blueSky += 1;
-                else if (s < 35 && v >= 170) cues.paleSky += 1;
+                if (h >= 90 && h < 130 && s >= 40 && v >= 100)
+                    cues.blueSky += 1;
+                else if (s < 35 && v >= 170)
+                    cues.paleSky += 1;
             }
             if (h >= 33 && h < 85 && s >= 50 && v >= 40) cues.greenery += 1;
             if (s < 30 && v >= 200) cues.white += 1;
@@ -101,8 +103,8 @@ PixelCues measureCues(const cv::Mat& rgb) {
 
 void addPixelLabels(const PixelCues& cues, std::vector<Classification>& labels) {
     // A page: mostly white, a little dark ink with sharp edges, hardly any colour.
-    const bool documentLike = cues.white >= 0.55 && cues.dark >= 0.002 && cues.dark <= 0.3 &&
-                              cues.darkEdges >= 0.15 && cues.colourful < 0.05;
+    const bool documentLike =
+        cues.white >= 0.55 && cues.dark >= 0.002 && cues.dark <= 0.3 && cues.darkEdges >= 0.15 && cues.colourful < 0.05;
     if (documentLike) {
         const float confidence = clamp01(0.55 + 0.8 * (cues.white - 0.55));
         labels.push_back({"document", confidence});
@@ -118,10 +120,8 @@ void addPixelLabels(const PixelCues& cues, std::vector<Classification>& labels) 
     if (cues.blueSky * 1.3 > 0.25) labels.push_back({"blue_sky", clamp01(cues.blueSky * 1.3)});
     if (greenery > 0.25f) labels.push_back({"greenery", greenery});
     if (std::max(sky, greenery) > 0.3f) labels.push_back({"outdoor", std::max(sky, greenery) * 0.9f});
-    if (cues.meanValue < 80 && cues.deepDark > 0.4)
-        labels.push_back({"night", clamp01((85 - cues.meanValue) / 60)});
-    if (!cues.dominantColour.empty())
-        labels.push_back({cues.dominantColour, clamp01(cues.dominantShare)});
+    if (cues.meanValue < 80 && cues.deepDark > 0.4) labels.push_back({"night", clamp01((85 - cues.meanValue) / 60)});
+    if (!cues.dominantColour.empty()) labels.push_back({cues.dominantColour, clamp01(cues.dominantShare)});
 }
 
 // Cascades are not safe to share between threads; each thread loads its own once.
@@ -133,8 +133,7 @@ cv::CascadeClassifier* cascade(const std::string& folder, const char* file) {
         auto classifier = std::make_unique<cv::CascadeClassifier>();
         std::error_code error;
         try {
-            if (!std::filesystem::is_regular_file(path, error) || !classifier->load(path))
-                classifier.reset();
+            if (!std::filesystem::is_regular_file(path, error) || !classifier->load(path)) classifier.reset();
         } catch (const cv::Exception&) {
             classifier.reset();
         }
@@ -202,8 +201,10 @@ void addDetectionLabels(const std::string& folder, const cv::Mat& rgb, std::vect
     const float person = std::max(faces.empty() ? 0.0f : faces[0].confidence * 0.95f,
                                   bodies.empty() ? 0.0f : bodies[0].confidence * 0.9f);
     if (person > 0) labels.push_back({"person", person});
-    if (faces.size() >= 2) labels.push_back({"people", faces[1].confidence});
-    else if (bodies.size() >= 2) labels.push_back({"people", bodies[1].confidence * 0.9f});
+    if (faces.size() >= 2)
+        labels.push_back({"people", faces[1].confidence});
+    else if (bodies.size() >= 2)
+        labels.push_back({"people", bodies[1].confidence * 0.9f});
     if (!cats.empty()) labels.push_back({"cat", cats[0].confidence});
 }
 

@@ -18,8 +18,8 @@ constexpr std::size_t minimumKeywordLength = 3;
 constexpr float labelConfidenceFloor = 0.25f;
 
 // The recognition runs, in the order tried; the English run wins ties.
-const std::array<std::vector<std::string>, 2> languageGroups{
-    std::vector<std::string>{"en-US"}, std::vector<std::string>{"ar-SA"}};
+const std::array<std::vector<std::string>, 2> languageGroups{std::vector<std::string>{"en-US"},
+                                                             std::vector<std::string>{"ar-SA"}};
 
 // Words of a text as naming cuts them: lower-cased runs of letters and numbers.
 std::vector<std::string> tokens(std::string_view text) {
@@ -29,8 +29,7 @@ std::vector<std::string> tokens(std::string_view text) {
 // A digit run that reads as a signed 64-bit integer says nothing about the picture
 // (dates, prices, counters); a longer one is kept as a word.
 bool isSmallNumber(const std::string& word) {
-    if (!std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return false;
+    if (!std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; })) return false;
     std::int64_t value = 0;
     const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
     return error == std::errc() && end == word.data() + word.size();
@@ -50,9 +49,9 @@ std::string joined(const std::vector<std::string>& lines) {
 const std::unordered_set<std::string>& stopwords() {
     // Built on first use; static initialisation of a local is thread-safe.
     static const std::unordered_set<std::string> words{
-        "the", "and", "for", "with", "you", "your", "are", "this", "that", "from", "have", "was",
-        "but", "not", "all", "can", "get", "out", "our", "new", "now", "one", "two", "per",
-        "off", "its", "has", "his", "her", "they", "them", "will", "what", "when"};
+        "the", "and", "for", "with", "you", "your", "are",  "this", "that", "from", "have", "was",
+        "but", "not", "all", "can",  "get", "out",  "our",  "new",  "now",  "one",  "two",  "per",
+        "off", "its", "has", "his",  "her", "they", "them", "will", "what", "when"};
     return words;
 }
 
@@ -64,8 +63,7 @@ std::vector<std::string> recognizeText(const PixelImage& picture, const TextReco
     const std::vector<std::string> supported = recognizer.supportedLanguages();
     std::vector<std::vector<std::string>> groups;
     for (const auto& group : languageGroups)
-        if (std::find(supported.begin(), supported.end(), group.front()) != supported.end())
-            groups.push_back(group);
+        if (std::find(supported.begin(), supported.end(), group.front()) != supported.end()) groups.push_back(group);
     if (groups.empty()) groups.push_back({"en-US"});
 
     std::vector<std::string> best;
@@ -74,8 +72,7 @@ std::vector<std::string> recognizeText(const PixelImage& picture, const TextReco
         const std::vector<RecognizedLine> lines = recognizer.recognize(picture, group);
         double score = 0;
         for (const RecognizedLine& line : lines)
-            score += static_cast<double>(line.confidence) *
-                     static_cast<double>(UnicodeText::characterCount(line.text));
+            score += static_cast<double>(line.confidence) * static_cast<double>(UnicodeText::characterCount(line.text));
         if (score > bestScore) {
             best.clear();
             for (const RecognizedLine& line : lines) best.push_back(line.text);
@@ -112,22 +109,19 @@ Keywords keywords(const std::vector<std::string>& fromTextLines, int max) {
     for (const std::string& line : fromTextLines) {
         for (const std::string& token : tokens(line)) {
             std::string word = sanitize(token);
-            if (word.size() < minimumKeywordLength || stops.count(word) || isSmallNumber(word))
-                continue;
+            if (word.size() < minimumKeywordLength || stops.count(word) || isSmallNumber(word)) continue;
             auto [entry, fresh] = tallies.try_emplace(word, Tally{0, byAppearance.size()});
             if (fresh) byAppearance.push_back(word);
             ++entry->second.count;
         }
     }
     std::vector<std::string> ranked = byAppearance;
-    std::stable_sort(ranked.begin(), ranked.end(), [&](const std::string& a, const std::string& b) {
-        return tallies[a].count > tallies[b].count;
-    });
+    std::stable_sort(ranked.begin(), ranked.end(),
+                     [&](const std::string& a, const std::string& b) { return tallies[a].count > tallies[b].count; });
     if (max < 0) max = 0;
     if (ranked.size() > static_cast<std::size_t>(max)) ranked.resize(static_cast<std::size_t>(max));
-    std::sort(ranked.begin(), ranked.end(), [&](const std::string& a, const std::string& b) {
-        return tallies[a].firstSeen < tallies[b].firstSeen;
-    });
+    std::sort(ranked.begin(), ranked.end(),
+              [&](const std::string& a, const std::string& b) { return tallies[a].firstSeen < tallies[b].firstSeen; });
     return ranked;
 }
 
@@ -135,23 +129,19 @@ Keywords transliteratedKeywords(const std::vector<std::string>& lines, int max) 
     return keywords({UnicodeText::toLatinWithoutMarks(joined(lines))}, max);
 }
 
-Keywords classify(const PixelImage& picture, int max) {
-    return classify(picture, max, defaultImageClassifier());
-}
+Keywords classify(const PixelImage& picture, int max) { return classify(picture, max, defaultImageClassifier()); }
 
 Keywords classify(const PixelImage& picture, int max, const ImageClassifier& classifier) {
     std::vector<Classification> labels = classifier.classify(picture);
     std::erase_if(labels, [](const Classification& c) { return !(c.confidence > labelConfidenceFloor); });
-    std::stable_sort(labels.begin(), labels.end(), [](const Classification& a, const Classification& b) {
-        return a.confidence > b.confidence;
-    });
+    std::stable_sort(labels.begin(), labels.end(),
+                     [](const Classification& a, const Classification& b) { return a.confidence > b.confidence; });
     Keywords result;
     if (max <= 0) return result;
     for (const Classification& label : labels) {
         for (const std::string& token : tokens(label.identifier)) {
             std::string word = sanitize(token);
-            if (word.size() >= minimumKeywordLength &&
-                std::find(result.begin(), result.end(), word) == result.end())
+            if (word.size() >= minimumKeywordLength && std::find(result.begin(), result.end(), word) == result.end())
                 result.push_back(std::move(word));
             if (result.size() == static_cast<std::size_t>(max)) return result;
         }

@@ -49,8 +49,8 @@ tesseract::TessBaseAPI* engineFor(const std::string& dataPath, const std::string
     std::vector<std::string> names{"debug_file", "tessedit_do_invert"};
     // Tesseract prints warnings unless told where to put them.
     std::vector<std::string> values{"/dev/null", invertWords ? "1" : "0"};
-    if (engine->Init(dataPath.c_str(), languages.c_str(), tesseract::OEM_LSTM_ONLY, nullptr, 0,
-                     &names, &values, false) != 0)
+    if (engine->Init(dataPath.c_str(), languages.c_str(), tesseract::OEM_LSTM_ONLY, nullptr, 0, &names, &values,
+                     false) != 0)
         return nullptr;
     engine->SetPageSegMode(tesseract::PSM_AUTO);
     return engines.emplace(key, std::move(engine)).first->second.get();
@@ -82,8 +82,7 @@ TesseractRecognizer::TesseractRecognizer(std::string dataPath, int maxSide)
 
 bool TesseractRecognizer::installed(const std::string& code) const {
     std::error_code error;
-    return std::filesystem::is_regular_file(
-        std::filesystem::path(dataPath_) / (code + ".traineddata"), error);
+    return std::filesystem::is_regular_file(std::filesystem::path(dataPath_) / (code + ".traineddata"), error);
 }
 
 std::string TesseractRecognizer::tesseractLanguages(const std::vector<std::string>& languages) const {

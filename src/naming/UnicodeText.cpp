@@ -37,8 +37,7 @@ icu::Transliterator* latinTransliterator() {
 }
 
 bool isLetterOrNumber(UChar32 c) {
-    return u_hasBinaryProperty(c, UCHAR_ALPHABETIC) ||
-           u_getIntPropertyValue(c, UCHAR_NUMERIC_TYPE) != U_NT_NONE;
+    return u_hasBinaryProperty(c, UCHAR_ALPHABETIC) || u_getIntPropertyValue(c, UCHAR_NUMERIC_TYPE) != U_NT_NONE;
 }
 
 std::string utf8(const icu::UnicodeString& text) {
@@ -53,28 +52,26 @@ template <typename Visit>
 void forEachCharacter(const icu::UnicodeString& text, Visit&& visit) {
     icu::BreakIterator* breaks = characterBreaks();
     if (!breaks) {
-        for (int32_t i = 0; i < text.length(); i = text.moveIndex32(i, 1))
-            visit(i, text.moveIndex32(i, 1));
+        for (int32_t i = 0; i < text.length(); i = text.moveIndex32(i, 1)) visit(i, text.moveIndex32(i, 1));
         return;
     }
     breaks->setText(text);
     int32_t start = breaks->first();
-    for (int32_t limit = breaks->next(); limit != icu::BreakIterator::DONE;
-         start = limit, limit = breaks->next())
+    for (int32_t limit = breaks->next(); limit != icu::BreakIterator::DONE; start = limit, limit = breaks->next())
         visit(start, limit);
 }
 
 } // namespace
 
 std::string lowerCased(std::string_view text) {
-    icu::UnicodeString unicode = icu::UnicodeString::fromUTF8(
-        icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+    icu::UnicodeString unicode =
+        icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
     return utf8(unicode.toLower(icu::Locale::getRoot()));
 }
 
 std::vector<std::string> letterNumberRuns(std::string_view text) {
-    const icu::UnicodeString unicode = icu::UnicodeString::fromUTF8(
-        icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+    const icu::UnicodeString unicode =
+        icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
     std::vector<std::string> runs;
     int32_t runStart = -1;
     int32_t runLimit = -1;
@@ -96,8 +93,8 @@ std::vector<std::string> letterNumberRuns(std::string_view text) {
 }
 
 std::size_t characterCount(std::string_view text) {
-    const icu::UnicodeString unicode = icu::UnicodeString::fromUTF8(
-        icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+    const icu::UnicodeString unicode =
+        icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
     std::size_t count = 0;
     forEachCharacter(unicode, [&](int32_t, int32_t) { ++count; });
     return count;
@@ -121,10 +118,9 @@ ScriptShare letterAndMarkShare(std::string_view text) {
 }
 
 std::string toLatinWithoutMarks(std::string_view text) {
-    icu::UnicodeString unicode = icu::UnicodeString::fromUTF8(
-        icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
-    if (icu::Transliterator* transliterator = latinTransliterator())
-        transliterator->transliterate(unicode);
+    icu::UnicodeString unicode =
+        icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+    if (icu::Transliterator* transliterator = latinTransliterator()) transliterator->transliterate(unicode);
     return utf8(unicode);
 }
 

@@ -20,7 +20,9 @@ void grain(Bytes& rgba, double intensity, SplitMix64& rng);
 void colorShift(Bytes& rgba, SplitMix64& rng);
 void noise(Bytes& rgba, std::int64_t strength, SplitMix64& rng);
 
-struct Pixel { std::uint8_t r, g, b, a; };
+struct Pixel {
+    std::uint8_t r, g, b, a;
+};
 Pixel bilinear(const Bytes& src, std::int64_t width, std::int64_t height, double x, double y);
 
 Bytes warp(const Bytes& src, std::int64_t width, std::int64_t height, double amplitude);
@@ -34,7 +36,7 @@ Bytes motionBlur(const Bytes& src, std::int64_t width, std::int64_t height, std:
 void warp(const Bytes& src, std::int64_t width, std::int64_t height, double amplitude, Bytes& out);
 void wave(const Bytes& src, std::int64_t width, std::int64_t height, double amplitude, Bytes& out);
 void twirl(const Bytes& src, std::int64_t width, std::int64_t height, double maxAngle, Bytes& out);
-void motionBlur(const Bytes& src, std::int64_t width, std::int64_t height, std::int64_t halfLength,
-                double angleDegrees, Bytes& out);
+void motionBlur(const Bytes& src, std::int64_t width, std::int64_t height, std::int64_t halfLength, double angleDegrees,
+                Bytes& out);
 
 } // namespace quelso::effects

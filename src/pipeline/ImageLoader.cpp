@@ -15,8 +15,7 @@ constexpr std::int64_t kPixelsPerChunk = 1 << 16;
 // single-precision formula so the per-pixel pass is a lookup.
 using UnpremultiplyTable = std::array<std::array<std::uint8_t, 256>, 256>;
 
-const UnpremultiplyTable& unpremultiplyTable()
-{
+const UnpremultiplyTable& unpremultiplyTable() {
     static const UnpremultiplyTable table = [] {
         UnpremultiplyTable t{};
         for (int a = 1; a < 255; ++a)
@@ -32,59 +31,43 @@ const UnpremultiplyTable& unpremultiplyTable()
 }
 
 template <typename PixelFn>
-void forEachPixel(Bytes& rgba, PixelFn fn)
-{
+void forEachPixel(Bytes& rgba, PixelFn fn) {
     const auto pixels = static_cast<std::int64_t>(rgba.size() / 4);
     std::uint8_t* base = rgba.data();
     parallelFor(pixels, kPixelsPerChunk, [&](std::int64_t begin, std::int64_t end) {
-        for (std::int64_t i = begin; i < end; ++i)
-            fn(base + i * 4);
+        for (std::int64_t i = begin; i < end; ++i) fn(base + i * 4);
     });
 }
 
 } // namespace
 
-std::optional<PixelImage> load(const std::string& path)
-{
-    return ImageCodec::decodeFile(path);
-}
+std::optional<PixelImage> load(const std::string& path) { return ImageCodec::decodeFile(path); }
 
-std::optional<PixelImage> load(const Bytes& encoded)
-{
-    return ImageCodec::decodeBytes(encoded.data(), encoded.size());
-}
+std::optional<PixelImage> load(const Bytes& encoded) { return ImageCodec::decodeBytes(encoded.data(), encoded.size()); }
 
-std::optional<Info> info(const std::string& path)
-{
+std::optional<Info> info(const std::string& path) {
     const auto header = ImageCodec::header(path);
-    if (!header)
-        return std::nullopt;
+    if (!header) return std::nullopt;
     return Info{header->width, header->height, header->format};
 }
 
-std::optional<PixelImage> thumbnail(const std::string& path, int maxSide)
-{
+std::optional<PixelImage> thumbnail(const std::string& path, int maxSide) {
     return ImageCodec::thumbnail(path, maxSide);
 }
 
-void premultiply(Bytes& rgba)
-{
+void premultiply(Bytes& rgba) {
     forEachPixel(rgba, [](std::uint8_t* p) {
         const unsigned a = p[3];
-        if (a == 255)
-            return;
-        for (int c = 0; c < 3; ++c)
-            p[c] = static_cast<std::uint8_t>((p[c] * a + 127) / 255);
+        if (a == 255) return;
+        for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>((p[c] * a + 127) / 255);
     });
 }
 
-void unpremultiply(Bytes& rgba)
-{
+void unpremultiply(Bytes& rgba) {
     const UnpremultiplyTable& table = unpremultiplyTable();
     forEachPixel(rgba, [&table](std::uint8_t* p) {
         const std::uint8_t a = p[3];
-        if (a == 0 || a == 255)
-            return;
+        if (a == 0 || a == 255) return;
         const auto& row = table[a];
         p[0] = row[p[0]];
         p[1] = row[p[1]];

@@ -60,8 +60,7 @@ double changedPercent(const Bytes& a, const Bytes& b) {
     return static_cast<double>(total) / static_cast<double>(pixels) * 100.0;
 }
 
-std::optional<ProcessResult> process(const PixelImage& image, const ProcessingSettings& settings,
-                                     std::uint64_t seed) {
+std::optional<ProcessResult> process(const PixelImage& image, const ProcessingSettings& settings, std::uint64_t seed) {
     std::int64_t W = image.width, H = image.height;
     Bytes raster;
     SplitMix64 rng(seed);
@@ -122,8 +121,8 @@ std::optional<ProcessResult> process(const PixelImage& image, const ProcessingSe
 
     // 14. Logo stamp, after the perturbations so the invisible watermark covers it too.
     if (settings.logoStampEnabled && settings.logoStampPNG && !settings.logoStampPNG->empty())
-        stampLogo(raster, W, H, *settings.logoStampPNG, settings.logoStampSizePercent,
-                  settings.logoStampOpacity, settings.logoStampMarginPercent);
+        stampLogo(raster, W, H, *settings.logoStampPNG, settings.logoStampSizePercent, settings.logoStampOpacity,
+                  settings.logoStampMarginPercent);
 
     const WatermarkContent content = settings.watermarkContent();
 
@@ -149,8 +148,8 @@ std::optional<ProcessResult> process(const PixelImage& image, const ProcessingSe
 
     // 20. Colour profile, WebP only.
     if (!settings.removeMetadata && settings.outputFormat == OutputFormat::webp && image.iccData) {
-        if (auto tagged = WebPCodec::addMetadata(*encoded, std::nullopt,
-                                                 WebPCodec::srgbProfileFor(image.iccData), std::nullopt))
+        if (auto tagged =
+                WebPCodec::addMetadata(*encoded, std::nullopt, WebPCodec::srgbProfileFor(image.iccData), std::nullopt))
             encoded = std::move(tagged);
     }
 

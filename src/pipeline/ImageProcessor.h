@@ -20,8 +20,7 @@ struct ProcessResult {
 namespace ImageProcessor {
 
 // Absent only when encoding fails.
-std::optional<ProcessResult> process(const PixelImage& image, const ProcessingSettings& settings,
-                                     std::uint64_t seed);
+std::optional<ProcessResult> process(const PixelImage& image, const ProcessingSettings& settings, std::uint64_t seed);
 
 // Raster (width - 2) x (height - 2) without the outermost ring of pixels.
 Bytes microCrop(const Bytes& rgba, std::int64_t width, std::int64_t height);

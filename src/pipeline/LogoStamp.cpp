@@ -8,8 +8,8 @@
 
 namespace quelso::ImageProcessor {
 
-void stampLogo(Bytes& rgba, std::int64_t width, std::int64_t height, const Bytes& png,
-               double sizePercent, double opacity, double marginPercent) {
+void stampLogo(Bytes& rgba, std::int64_t width, std::int64_t height, const Bytes& png, double sizePercent,
+               double opacity, double marginPercent) {
     // Decode before touching the raster, so a bad logo costs nothing, not even the
     // premultiply round trip.
     const std::optional<PixelImage> decoded = ImageLoader::load(png);

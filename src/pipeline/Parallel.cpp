@@ -46,8 +46,7 @@ void parallelFor(std::int64_t count, std::int64_t minChunk,
     std::vector<std::thread> threads;
     threads.reserve(static_cast<std::size_t>(chunks - 1));
     auto rangeStart = [&](std::int64_t i) { return count * i / chunks; };
-    for (std::int64_t i = 1; i < chunks; ++i)
-        threads.emplace_back([&, i] { body(rangeStart(i), rangeStart(i + 1)); });
+    for (std::int64_t i = 1; i < chunks; ++i) threads.emplace_back([&, i] { body(rangeStart(i), rangeStart(i + 1)); });
     body(0, rangeStart(1));
     for (auto& t : threads) t.join();
 }

@@ -9,7 +9,7 @@ namespace quelso {
 using Bytes = std::vector<std::uint8_t>;
 
 struct PixelImage {
-    Bytes rgba;                   // width * height * 4 bytes, rows top to bottom, no padding
+    Bytes rgba; // width * height * 4 bytes, rows top to bottom, no padding
     std::int64_t width = 0;
     std::int64_t height = 0;
     std::optional<Bytes> iccData; // the source's own profile, kept only to travel with the output

@@ -14,8 +14,8 @@ namespace quelso {
 enum class OutputFormat { webp, png, jpeg, heif };
 
 namespace OutputFormats {
-inline constexpr std::array<OutputFormat, 4> allCases{OutputFormat::webp, OutputFormat::png,
-                                                      OutputFormat::jpeg, OutputFormat::heif};
+inline constexpr std::array<OutputFormat, 4> allCases{OutputFormat::webp, OutputFormat::png, OutputFormat::jpeg,
+                                                      OutputFormat::heif};
 std::string_view rawValue(OutputFormat f);
 std::string_view displayName(OutputFormat f);
 std::string_view fileExtension(OutputFormat f);
@@ -26,9 +26,9 @@ std::optional<OutputFormat> fromRawValue(std::string_view raw);
 enum class RenameProvider { appleVision, openAI, gemini, claude, custom };
 
 namespace RenameProviders {
-inline constexpr std::array<RenameProvider, 5> allCases{
-    RenameProvider::appleVision, RenameProvider::openAI, RenameProvider::gemini,
-    RenameProvider::claude, RenameProvider::custom};
+inline constexpr std::array<RenameProvider, 5> allCases{RenameProvider::appleVision, RenameProvider::openAI,
+                                                        RenameProvider::gemini, RenameProvider::claude,
+                                                        RenameProvider::custom};
 std::string_view rawValue(RenameProvider p);
 std::string_view displayName(RenameProvider p);
 // The model asked for when none is configured; empty for offline and custom.

@@ -24,9 +24,10 @@ Bytes rasterBuffer(std::size_t size) {
 
 Bytes copyRaster(const Bytes& source) {
     Bytes copy = rasterBuffer(source.size());
-    parallelFor(static_cast<std::int64_t>(source.size()), std::int64_t{1} << 20, [&](std::int64_t begin, std::int64_t end) {
-        std::memcpy(copy.data() + begin, source.data() + begin, static_cast<std::size_t>(end - begin));
-    });
+    parallelFor(static_cast<std::int64_t>(source.size()), std::int64_t{1} << 20,
+                [&](std::int64_t begin, std::int64_t end) {
+                    std::memcpy(copy.data() + begin, source.data() + begin, static_cast<std::size_t>(end - begin));
+                });
     return copy;
 }
 

@@ -8,8 +8,12 @@
 namespace quelso {
 
 struct WatermarkContent {
-    struct Text { std::string text; };
-    struct Image { Bytes png; };
+    struct Text {
+        std::string text;
+    };
+    struct Image {
+        Bytes png;
+    };
     std::variant<std::monostate, Text, Image> value;
 
     static WatermarkContent none() { return {}; }

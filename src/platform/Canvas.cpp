@@ -17,8 +17,8 @@ namespace {
 // splitting the word through memcpy keeps both directions exact on either byte order.
 void rgbaToNative(std::uint8_t* p, std::size_t pixels) {
     for (std::size_t i = 0; i < pixels; ++i, p += 4) {
-        const std::uint32_t word = std::uint32_t(p[3]) << 24 | std::uint32_t(p[0]) << 16 |
-                                   std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]);
+        const std::uint32_t word =
+            std::uint32_t(p[3]) << 24 | std::uint32_t(p[0]) << 16 | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]);
         std::memcpy(p, &word, 4);
     }
 }
@@ -42,8 +42,7 @@ bool fits(std::int64_t width, std::int64_t height) {
 }
 
 bool finite(const Rect& r) {
-    return std::isfinite(r.x) && std::isfinite(r.y) && std::isfinite(r.width) &&
-           std::isfinite(r.height);
+    return std::isfinite(r.x) && std::isfinite(r.y) && std::isfinite(r.width) && std::isfinite(r.height);
 }
 
 } // namespace
@@ -56,12 +55,10 @@ struct CanvasImage::Surface {
 };
 
 std::optional<CanvasImage> CanvasImage::from(const PixelImage& image) {
-    if (!fits(image.width, image.height) ||
-        image.rgba.size() != std::size_t(image.width * image.height * 4))
+    if (!fits(image.width, image.height) || image.rgba.size() != std::size_t(image.width * image.height * 4))
         return std::nullopt;
     auto holder = std::make_shared<Surface>();
-    holder->surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(image.width),
-                                                 int(image.height));
+    holder->surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(image.width), int(image.height));
     if (cairo_surface_status(holder->surface) != CAIRO_STATUS_SUCCESS) return std::nullopt;
 
     cairo_surface_flush(holder->surface);
@@ -99,10 +96,9 @@ struct TextLine::Layout {
     }
 };
 
-std::optional<TextLine> TextLine::make(const std::string& utf8, const std::string& font,
-                                       double size, const TextColor& color) {
-    if (!std::isfinite(size) || size <= 0 || size * PANGO_SCALE > double(G_MAXINT))
-        return std::nullopt;
+std::optional<TextLine> TextLine::make(const std::string& utf8, const std::string& font, double size,
+                                       const TextColor& color) {
+    if (!std::isfinite(size) || size <= 0 || size * PANGO_SCALE > double(G_MAXINT)) return std::nullopt;
 
     // The default font map is per thread, so pipeline threads never share one.
     PangoContext* context = pango_font_map_create_context(pango_cairo_font_map_get_default());
@@ -132,13 +128,11 @@ std::optional<TextLine> TextLine::make(const std::string& utf8, const std::strin
     g_free(valid);
 
     PangoRectangle ink;
-    pango_layout_line_get_extents(pango_layout_get_line_readonly(holder->layout, 0), &ink,
-                                  nullptr);
+    pango_layout_line_get_extents(pango_layout_get_line_readonly(holder->layout, 0), &ink, nullptr);
     const double scale = PANGO_SCALE;
     TextLine line;
     line.layout_ = std::move(holder);
-    line.ink_ = Rect{ink.x / scale, -(ink.y + ink.height) / scale, ink.width / scale,
-                     ink.height / scale};
+    line.ink_ = Rect{ink.x / scale, -(ink.y + ink.height) / scale, ink.width / scale, ink.height / scale};
     return line;
 }
 
@@ -154,15 +148,13 @@ struct Canvas::State {
 };
 
 std::optional<Canvas> Canvas::over(Bytes& rgba, std::int64_t width, std::int64_t height) {
-    if (!fits(width, height) || rgba.size() != std::size_t(width * height * 4))
-        return std::nullopt;
+    if (!fits(width, height) || rgba.size() != std::size_t(width * height * 4)) return std::nullopt;
     const int stride = int(width) * 4;
-    if (cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, int(width)) != stride)
-        return std::nullopt;
+    if (cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, int(width)) != stride) return std::nullopt;
 
     auto state = std::make_unique<State>();
-    state->surface = cairo_image_surface_create_for_data(rgba.data(), CAIRO_FORMAT_ARGB32,
-                                                         int(width), int(height), stride);
+    state->surface =
+        cairo_image_surface_create_for_data(rgba.data(), CAIRO_FORMAT_ARGB32, int(width), int(height), stride);
     if (cairo_surface_status(state->surface) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(state->surface);
         return std::nullopt;
@@ -199,9 +191,7 @@ Canvas::~Canvas() {
     nativeToRgba(state_->raster->data(), state_->raster->size() / 4);
 }
 
-void Canvas::setAlpha(double alpha) {
-    state_->alpha = std::isnan(alpha) ? 0.0 : std::clamp(alpha, 0.0, 1.0);
-}
+void Canvas::setAlpha(double alpha) { state_->alpha = std::isnan(alpha) ? 0.0 : std::clamp(alpha, 0.0, 1.0); }
 
 void Canvas::save() {
     cairo_save(state_->cr);
@@ -236,8 +226,7 @@ bool Canvas::missesRaster(const Rect& rect) const {
             bottom = std::max(bottom, dy);
         }
     // One pixel of slack covers anti-aliased edges.
-    return right < -1.0 || bottom < -1.0 || left > double(state_->width) + 1.0 ||
-           top > double(state_->height) + 1.0;
+    return right < -1.0 || bottom < -1.0 || left > double(state_->width) + 1.0 || top > double(state_->height) + 1.0;
 }
 
 void Canvas::drawImage(const CanvasImage& image, const Rect& rect) {

@@ -26,8 +26,8 @@ public:
     // font names a family and style, for example "Liberation Sans Bold"; size is the em size
     // in canvas units. Bytes that are not UTF-8 become replacement characters. Absent for a
     // size that is not a positive finite number.
-    static std::optional<TextLine> make(const std::string& utf8, const std::string& font,
-                                        double size, const TextColor& color);
+    static std::optional<TextLine> make(const std::string& utf8, const std::string& font, double size,
+                                        const TextColor& color);
 
     // The glyphs' ink relative to the start of the baseline, y upwards.
     Rect inkBounds() const { return ink_; }

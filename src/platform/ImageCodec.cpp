@@ -19,10 +19,8 @@ namespace quelso::ImageCodec {
 namespace {
 
 struct Unref {
-    void operator()(void* object) const
-    {
-        if (object)
-            g_object_unref(object);
+    void operator()(void* object) const {
+        if (object) g_object_unref(object);
     }
 };
 using Image = std::unique_ptr<VipsImage, Unref>;
@@ -35,8 +33,7 @@ void discardLog(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
 // The engine never prints: libvips' warnings about damaged files are dropped, its errors
 // cleared once a call has turned them into an absent result.
 template <typename T>
-std::optional<T> failed()
-{
+std::optional<T> failed() {
     vips_error_clear();
     return std::nullopt;
 }
@@ -46,7 +43,7 @@ enum class Kind { jpeg, png, webp, heif, tiff, gif, bmp };
 struct Loader {
     std::string_view classPrefix; // libvips loader class names start with this
     Kind kind;
-    const char* sourceOperation;  // null when the loader only takes memory buffers
+    const char* sourceOperation; // null when the loader only takes memory buffers
     const char* bufferOperation;
     const char* format;
     VipsFailOn failOn;
@@ -70,16 +67,13 @@ constexpr Loader kLoaders[] = {
 };
 
 // The same policy as a loader option string, for the thumbnailer.
-const char* failOnOption(const Loader& loader)
-{
+const char* failOnOption(const Loader& loader) {
     return loader.failOn == VIPS_FAIL_ON_WARNING ? "fail_on=warning" : "fail_on=error";
 }
 
-const Loader& loaderFor(Kind kind)
-{
+const Loader& loaderFor(Kind kind) {
     for (const auto& loader : kLoaders)
-        if (loader.kind == kind)
-            return loader;
+        if (loader.kind == kind) return loader;
     return kLoaders[0];
 }
 
@@ -94,14 +88,11 @@ struct Input {
     Bytes owned;
 };
 
-bool startsWithBmpSignature(const Input& in)
-{
-    if (!in.path)
-        return in.size >= 2 && in.data[0] == 'B' && in.data[1] == 'M';
+bool startsWithBmpSignature(const Input& in) {
+    if (!in.path) return in.size >= 2 && in.data[0] == 'B' && in.data[1] == 'M';
     char magic[2] = {};
     const int fd = ::open(in.path->c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
+    if (fd < 0) return false;
     const bool bmp = ::read(fd, magic, 2) == 2 && magic[0] == 'B' && magic[1] == 'M';
     ::close(fd);
     return bmp;
@@ -109,11 +100,9 @@ bool startsWithBmpSignature(const Input& in)
 
 // ImageMagick only reads from memory; a BMP is never much larger than its pixels, so a file
 // above that size cannot be one we would accept anyway.
-bool readWholeFile(Input& in)
-{
+bool readWholeFile(Input& in) {
     const int fd = ::open(in.path->c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
+    if (fd < 0) return false;
     struct stat st {};
     const std::int64_t cap = maxPixels() * 4 + (1 << 20);
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= cap;
@@ -134,37 +123,30 @@ bool readWholeFile(Input& in)
 }
 
 // Picks the loader from the content (never the file name) and readies the input for it.
-std::optional<Kind> sniff(Input& in)
-{
+std::optional<Kind> sniff(Input& in) {
     // Only regular files: opening a named pipe would wait for a writer forever, and a device
     // such as /dev/zero never ends.
     struct stat st {};
-    if (in.path && (::stat(in.path->c_str(), &st) != 0 || !S_ISREG(st.st_mode)))
-        return std::nullopt;
+    if (in.path && (::stat(in.path->c_str(), &st) != 0 || !S_ISREG(st.st_mode))) return std::nullopt;
     if (startsWithBmpSignature(in)) {
-        if (in.path && !readWholeFile(in))
-            return failed<Kind>();
+        if (in.path && !readWholeFile(in)) return failed<Kind>();
         return Kind::bmp;
     }
     const char* name = nullptr;
     if (in.path) {
         Source source(vips_source_new_from_file(in.path->c_str()));
-        if (source)
-            name = vips_foreign_find_load_source(source.get());
+        if (source) name = vips_foreign_find_load_source(source.get());
     } else if (in.size > 0) {
         name = vips_foreign_find_load_buffer(in.data, in.size);
     }
-    if (!name)
-        return failed<Kind>();
+    if (!name) return failed<Kind>();
     for (const auto& loader : kLoaders)
-        if (loader.kind != Kind::bmp && std::string_view(name).starts_with(loader.classPrefix))
-            return loader.kind;
+        if (loader.kind != Kind::bmp && std::string_view(name).starts_with(loader.classPrefix)) return loader.kind;
     return failed<Kind>();
 }
 
 // Reads the header; pixels are decoded later, when the pipeline built on it is evaluated.
-Image open(const Input& in, Kind kind, VipsAccess access)
-{
+Image open(const Input& in, Kind kind, VipsAccess access) {
     const Loader& loader = loaderFor(kind);
     // Random access decodes the whole picture first: keep it in memory, never in a temporary
     // file. Streaming needs no such copy, and asking for one would cost a full extra pass.
@@ -174,12 +156,12 @@ Image open(const Input& in, Kind kind, VipsAccess access)
     if (in.path && loader.sourceOperation) {
         Source source(vips_source_new_from_file(in.path->c_str()));
         if (source)
-            rc = vips_call(loader.sourceOperation, source.get(), &out, "access", access,
-                           "fail_on", loader.failOn, "memory", inMemory, nullptr);
+            rc = vips_call(loader.sourceOperation, source.get(), &out, "access", access, "fail_on", loader.failOn,
+                           "memory", inMemory, nullptr);
     } else if (!in.path) {
         VipsBlob* blob = vips_blob_new(nullptr, in.data, in.size);
-        rc = vips_call(loader.bufferOperation, blob, &out, "access", access, "fail_on",
-                       loader.failOn, "memory", inMemory, nullptr);
+        rc = vips_call(loader.bufferOperation, blob, &out, "access", access, "fail_on", loader.failOn, "memory",
+                       inMemory, nullptr);
         vips_area_unref(VIPS_AREA(blob));
     }
     Image image(out);
@@ -190,8 +172,7 @@ Image open(const Input& in, Kind kind, VipsAccess access)
     return image;
 }
 
-bool withinPixelLimit(const VipsImage* image)
-{
+bool withinPixelLimit(const VipsImage* image) {
     std::int64_t pixels = 0, bytes = 0;
     return image->Xsize > 0 && image->Ysize > 0 &&
            !__builtin_mul_overflow(std::int64_t{image->Xsize}, std::int64_t{image->Ysize}, &pixels) &&
@@ -199,10 +180,8 @@ bool withinPixelLimit(const VipsImage* image)
            static_cast<std::uint64_t>(bytes) <= std::numeric_limits<std::size_t>::max();
 }
 
-std::optional<Bytes> profileOf(VipsImage* image)
-{
-    if (!vips_image_get_typeof(image, VIPS_META_ICC_NAME))
-        return std::nullopt;
+std::optional<Bytes> profileOf(VipsImage* image) {
+    if (!vips_image_get_typeof(image, VIPS_META_ICC_NAME)) return std::nullopt;
     const void* data = nullptr;
     std::size_t length = 0;
     if (vips_image_get_blob(image, VIPS_META_ICC_NAME, &data, &length) != 0 || length == 0) {
@@ -215,20 +194,17 @@ std::optional<Bytes> profileOf(VipsImage* image)
 
 // Runs one libvips operation that makes a new image from `in`; null on failure.
 template <typename Operation>
-Image derive(Operation operation)
-{
+Image derive(Operation operation) {
     VipsImage* out = nullptr;
     if (operation(&out) != 0) {
-        if (out)
-            g_object_unref(out);
+        if (out) g_object_unref(out);
         vips_error_clear();
         return {};
     }
     return Image(out);
 }
 
-Image alphaToByte(VipsImage* alpha)
-{
+Image alphaToByte(VipsImage* alpha) {
     if (alpha->BandFmt == VIPS_FORMAT_UCHAR) {
         g_object_ref(alpha);
         return Image(alpha);
@@ -236,8 +212,7 @@ Image alphaToByte(VipsImage* alpha)
     if (alpha->BandFmt == VIPS_FORMAT_USHORT) {
         // a >> 8 maps every 257 * k back to k exactly.
         Image shifted = derive([&](VipsImage** out) { return vips_rshift_const1(alpha, out, 8, nullptr); });
-        if (!shifted)
-            return {};
+        if (!shifted) return {};
         return derive([&](VipsImage** out) { return vips_cast_uchar(shifted.get(), out, nullptr); });
     }
     return derive([&](VipsImage** out) { return vips_cast_uchar(alpha, out, nullptr); });
@@ -246,51 +221,42 @@ Image alphaToByte(VipsImage* alpha)
 // Builds, lazily, the 4-band 8-bit sRGB straight-alpha form of any decoded image. The colour
 // bands go through the embedded profile unless it already describes sRGB; without a usable
 // profile libvips' own conversions apply (CMYK through its built-in CMYK profile).
-Image toSrgbRgba(VipsImage* in, const std::optional<Bytes>& icc)
-{
+Image toSrgbRgba(VipsImage* in, const std::optional<Bytes>& icc) {
     const VipsInterpretation space = vips_image_guess_interpretation(in);
     int colourBands = 3;
     if (space == VIPS_INTERPRETATION_CMYK)
         colourBands = 4;
     else if (space == VIPS_INTERPRETATION_B_W || space == VIPS_INTERPRETATION_GREY16 || in->Bands < 3)
         colourBands = 1;
-    if (in->Bands < colourBands)
-        return {};
+    if (in->Bands < colourBands) return {};
     const bool hasAlpha = in->Bands > colourBands;
 
-    Image colour = derive([&](VipsImage** out) {
-        return vips_extract_band(in, out, 0, "n", colourBands, nullptr);
-    });
-    if (!colour)
-        return {};
+    Image colour = derive([&](VipsImage** out) { return vips_extract_band(in, out, 0, "n", colourBands, nullptr); });
+    if (!colour) return {};
     Image srgb;
     if (icc && !isSrgbProfile(icc->data(), icc->size()))
         srgb = derive([&](VipsImage** out) {
-            return vips_icc_transform(colour.get(), out, "srgb", "embedded", TRUE, "intent",
-                                      VIPS_INTENT_RELATIVE, "depth", 8, nullptr);
+            return vips_icc_transform(colour.get(), out, "srgb", "embedded", TRUE, "intent", VIPS_INTENT_RELATIVE,
+                                      "depth", 8, nullptr);
         });
     if (!srgb) {
-        const VipsInterpretation from = colourBands == 1
-            ? (colour->BandFmt == VIPS_FORMAT_USHORT ? VIPS_INTERPRETATION_GREY16 : VIPS_INTERPRETATION_B_W)
-            : space;
+        const VipsInterpretation from =
+            colourBands == 1
+                ? (colour->BandFmt == VIPS_FORMAT_USHORT ? VIPS_INTERPRETATION_GREY16 : VIPS_INTERPRETATION_B_W)
+                : space;
         srgb = derive([&](VipsImage** out) {
-            return vips_colourspace(colour.get(), out, VIPS_INTERPRETATION_sRGB, "source_space",
-                                    from, nullptr);
+            return vips_colourspace(colour.get(), out, VIPS_INTERPRETATION_sRGB, "source_space", from, nullptr);
         });
     }
     if (srgb && srgb->BandFmt != VIPS_FORMAT_UCHAR)
         srgb = derive([&](VipsImage** out) { return vips_cast_uchar(srgb.get(), out, nullptr); });
-    if (!srgb || srgb->Bands != 3)
-        return {};
+    if (!srgb || srgb->Bands != 3) return {};
 
     if (!hasAlpha)
         return derive([&](VipsImage** out) { return vips_bandjoin_const1(srgb.get(), out, 255.0, nullptr); });
-    Image alphaBand = derive([&](VipsImage** out) {
-        return vips_extract_band(in, out, colourBands, nullptr);
-    });
+    Image alphaBand = derive([&](VipsImage** out) { return vips_extract_band(in, out, colourBands, nullptr); });
     Image alpha = alphaBand ? alphaToByte(alphaBand.get()) : Image();
-    if (!alpha)
-        return {};
+    if (!alpha) return {};
     return derive([&](VipsImage** out) { return vips_bandjoin2(srgb.get(), alpha.get(), out, nullptr); });
 }
 
@@ -302,11 +268,9 @@ struct RowSink {
     std::size_t size;
 };
 
-int copyRows(VipsRegion* region, VipsRect* area, void* user)
-{
+int copyRows(VipsRegion* region, VipsRect* area, void* user) {
     const auto* sink = static_cast<RowSink*>(user);
-    if (sink->raster->empty())
-        *sink->raster = rasterBuffer(sink->size);
+    if (sink->raster->empty()) *sink->raster = rasterBuffer(sink->size);
     const std::size_t bytes = static_cast<std::size_t>(area->width) * 4;
     for (int y = area->top; y < area->top + area->height; ++y)
         std::memcpy(sink->raster->data() + static_cast<std::size_t>(y) * sink->rowBytes +
@@ -316,8 +280,7 @@ int copyRows(VipsRegion* region, VipsRect* area, void* user)
 }
 
 // Evaluates the pipeline straight into the raster's own storage, on libvips' threads.
-std::optional<PixelImage> render(VipsImage* rgba)
-{
+std::optional<PixelImage> render(VipsImage* rgba) {
     if (!rgba || rgba->Bands != 4 || rgba->BandFmt != VIPS_FORMAT_UCHAR || !withinPixelLimit(rgba))
         return failed<PixelImage>();
     PixelImage result;
@@ -325,71 +288,56 @@ std::optional<PixelImage> render(VipsImage* rgba)
     result.height = rgba->Ysize;
     RowSink sink{&result.rgba, static_cast<std::size_t>(result.width) * 4,
                  static_cast<std::size_t>(result.width * result.height * 4)};
-    if (vips_sink_disc(rgba, copyRows, &sink) != 0 || result.rgba.size() != sink.size)
-        return failed<PixelImage>();
+    if (vips_sink_disc(rgba, copyRows, &sink) != 0 || result.rgba.size() != sink.size) return failed<PixelImage>();
     return result;
 }
 
 // Sniffs the input and reads the header of a picture small enough to decode in full.
-Image openWithinLimit(Input& in, Kind& kind)
-{
-    if (!init())
-        return {};
+Image openWithinLimit(Input& in, Kind& kind) {
+    if (!init()) return {};
     const auto sniffed = sniff(in);
-    if (!sniffed)
-        return {};
+    if (!sniffed) return {};
     kind = *sniffed;
     Image image = open(in, kind, VIPS_ACCESS_SEQUENTIAL);
-    if (image && !withinPixelLimit(image.get()))
-        image.reset();
+    if (image && !withinPixelLimit(image.get())) image.reset();
     return image;
 }
 
-std::optional<PixelImage> decode(Input& in)
-{
+std::optional<PixelImage> decode(Input& in) {
     Kind kind{};
     Image image = openWithinLimit(in, kind);
-    if (!image)
-        return std::nullopt;
+    if (!image) return std::nullopt;
     // Turning the picture needs random access to the decoded rows; the usual upright case
     // streams instead.
     if (vips_image_get_orientation(image.get()) != 1) {
         image = open(in, kind, VIPS_ACCESS_RANDOM);
-        if (!image || !withinPixelLimit(image.get()))
-            return failed<PixelImage>();
+        if (!image || !withinPixelLimit(image.get())) return failed<PixelImage>();
     }
     std::optional<Bytes> icc = profileOf(image.get());
     Image rgba = toSrgbRgba(image.get(), icc);
-    Image upright = rgba ? derive([&](VipsImage** out) { return vips_autorot(rgba.get(), out, nullptr); })
-                         : Image();
+    Image upright = rgba ? derive([&](VipsImage** out) { return vips_autorot(rgba.get(), out, nullptr); }) : Image();
     auto result = render(upright.get());
-    if (result)
-        result->iccData = std::move(icc);
+    if (result) result->iccData = std::move(icc);
     return result;
 }
 
 // JPEG keeps its profile in APP2 segments right after SOI and the JFIF APP0.
-std::optional<Bytes> withIccSegments(const std::uint8_t* jpeg, std::size_t size, const Bytes& icc)
-{
-    if (size < 4 || jpeg[0] != 0xFF || jpeg[1] != 0xD8)
-        return std::nullopt;
+std::optional<Bytes> withIccSegments(const std::uint8_t* jpeg, std::size_t size, const Bytes& icc) {
+    if (size < 4 || jpeg[0] != 0xFF || jpeg[1] != 0xD8) return std::nullopt;
     std::size_t insertAt = 2;
-    if (jpeg[2] == 0xFF && jpeg[3] == 0xE0 && size >= 6)
-        insertAt = 4 + ((std::size_t{jpeg[4]} << 8) | jpeg[5]);
-    if (insertAt > size)
-        return std::nullopt;
+    if (jpeg[2] == 0xFF && jpeg[3] == 0xE0 && size >= 6) insertAt = 4 + ((std::size_t{jpeg[4]} << 8) | jpeg[5]);
+    if (insertAt > size) return std::nullopt;
     constexpr std::size_t kChunk = 65519; // 65535 minus length, signature and sequence bytes
     const std::size_t chunks = (icc.size() + kChunk - 1) / kChunk;
-    if (chunks == 0 || chunks > 255)
-        return std::nullopt;
+    if (chunks == 0 || chunks > 255) return std::nullopt;
     Bytes out(jpeg, jpeg + insertAt);
     static constexpr char kSignature[] = "ICC_PROFILE"; // written with its terminating zero
     for (std::size_t i = 0; i < chunks; ++i) {
         const std::size_t begin = i * kChunk;
         const std::size_t length = std::min(kChunk, icc.size() - begin);
         const std::size_t segment = 2 + sizeof kSignature + 2 + length;
-        out.insert(out.end(), {0xFF, 0xE2, static_cast<std::uint8_t>(segment >> 8),
-                               static_cast<std::uint8_t>(segment & 0xFF)});
+        out.insert(out.end(),
+                   {0xFF, 0xE2, static_cast<std::uint8_t>(segment >> 8), static_cast<std::uint8_t>(segment & 0xFF)});
         out.insert(out.end(), kSignature, kSignature + sizeof kSignature);
         out.push_back(static_cast<std::uint8_t>(i + 1));
         out.push_back(static_cast<std::uint8_t>(chunks));
@@ -402,14 +350,12 @@ std::optional<Bytes> withIccSegments(const std::uint8_t* jpeg, std::size_t size,
 
 } // namespace
 
-bool init()
-{
+bool init() {
     static const bool ready = [] {
-        if (VIPS_INIT("quelso") != 0)
-            return false;
+        if (VIPS_INIT("quelso") != 0) return false;
         g_log_set_handler("VIPS",
-                          static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE |
-                                                      G_LOG_LEVEL_INFO | G_LOG_LEVEL_DEBUG),
+                          static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE | G_LOG_LEVEL_INFO |
+                                                      G_LOG_LEVEL_DEBUG),
                           discardLog, nullptr);
         // Every call decodes a different file once; a cache would only hold memory.
         vips_cache_set_max(0);
@@ -420,29 +366,22 @@ bool init()
     return ready;
 }
 
-std::int64_t maxPixels()
-{
+std::int64_t maxPixels() {
     const char* text = std::getenv("QUELSO_MAX_PIXELS");
-    if (!text || !*text)
-        return kDefaultMaxPixels;
+    if (!text || !*text) return kDefaultMaxPixels;
     char* end = nullptr;
     errno = 0;
     const long long value = std::strtoll(text, &end, 10);
-    return errno == 0 && *end == '\0' && value > 0 ? static_cast<std::int64_t>(value)
-                                                    : kDefaultMaxPixels;
+    return errno == 0 && *end == '\0' && value > 0 ? static_cast<std::int64_t>(value) : kDefaultMaxPixels;
 }
 
-std::optional<Header> header(const std::string& path)
-{
-    if (!init())
-        return std::nullopt;
+std::optional<Header> header(const std::string& path) {
+    if (!init()) return std::nullopt;
     Input in(path);
     const auto kind = sniff(in);
-    if (!kind)
-        return std::nullopt;
+    if (!kind) return std::nullopt;
     Image image = open(in, *kind, VIPS_ACCESS_SEQUENTIAL);
-    if (!image)
-        return std::nullopt;
+    if (!image) return std::nullopt;
     Header result{image->Xsize, image->Ysize, loaderFor(*kind).format};
     const char* compression = nullptr;
     if (*kind == Kind::heif && vips_image_get_typeof(image.get(), "heif-compression") &&
@@ -453,62 +392,48 @@ std::optional<Header> header(const std::string& path)
     return result;
 }
 
-std::optional<PixelImage> decodeFile(const std::string& path)
-{
+std::optional<PixelImage> decodeFile(const std::string& path) {
     Input in(path);
     return decode(in);
 }
 
-std::optional<PixelImage> decodeBytes(const std::uint8_t* data, std::size_t size)
-{
-    if (!data || size == 0)
-        return std::nullopt;
+std::optional<PixelImage> decodeBytes(const std::uint8_t* data, std::size_t size) {
+    if (!data || size == 0) return std::nullopt;
     Input in(data, size);
     return decode(in);
 }
 
-std::optional<PixelImage> thumbnail(const std::string& path, int maxSide)
-{
-    if (maxSide < 1)
-        return std::nullopt;
+std::optional<PixelImage> thumbnail(const std::string& path, int maxSide) {
+    if (maxSide < 1) return std::nullopt;
     Input in(path);
     Kind kind{};
-    if (!openWithinLimit(in, kind))
-        return std::nullopt;
+    if (!openWithinLimit(in, kind)) return std::nullopt;
     Image small = derive([&](VipsImage** out) {
         if (in.path) {
             Source source(vips_source_new_from_file(in.path->c_str()));
-            return source ? vips_thumbnail_source(source.get(), out, maxSide, "height", maxSide,
-                                                  "size", VIPS_SIZE_DOWN, "option_string",
-                                                  failOnOption(loaderFor(kind)), nullptr)
+            return source ? vips_thumbnail_source(source.get(), out, maxSide, "height", maxSide, "size", VIPS_SIZE_DOWN,
+                                                  "option_string", failOnOption(loaderFor(kind)), nullptr)
                           : -1;
         }
-        return vips_thumbnail_buffer(const_cast<std::uint8_t*>(in.data), in.size, out, maxSide,
-                                     "height", maxSide, "size", VIPS_SIZE_DOWN,
-                                     "option_string", failOnOption(loaderFor(kind)), nullptr);
+        return vips_thumbnail_buffer(const_cast<std::uint8_t*>(in.data), in.size, out, maxSide, "height", maxSide,
+                                     "size", VIPS_SIZE_DOWN, "option_string", failOnOption(loaderFor(kind)), nullptr);
     });
-    if (!small)
-        return std::nullopt;
+    if (!small) return std::nullopt;
     // The thumbnailer has already turned the picture and exported it to sRGB when it had a
     // profile; this only settles bands and depth.
     Image rgba = toSrgbRgba(small.get(), profileOf(small.get()));
     return render(rgba.get());
 }
 
-std::optional<Bytes> encode(const std::uint8_t* rgba, int width, int height, SaveFormat format,
-                            int quality)
-{
-    if (!rgba || width < 1 || height < 1 || !init())
-        return std::nullopt;
+std::optional<Bytes> encode(const std::uint8_t* rgba, int width, int height, SaveFormat format, int quality) {
+    if (!rgba || width < 1 || height < 1 || !init()) return std::nullopt;
     const std::size_t size = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
     Image raw(vips_image_new_from_memory(rgba, size, width, height, 4, VIPS_FORMAT_UCHAR));
-    if (!raw)
-        return failed<Bytes>();
+    if (!raw) return failed<Bytes>();
     Image tagged = derive([&](VipsImage** out) {
         return vips_copy(raw.get(), out, "interpretation", VIPS_INTERPRETATION_sRGB, nullptr);
     });
-    if (!tagged)
-        return std::nullopt;
+    if (!tagged) return std::nullopt;
     const Bytes& profile = srgbProfile();
     vips_image_set_blob_copy(tagged.get(), VIPS_META_ICC_NAME, profile.data(), profile.size());
 
@@ -526,12 +451,8 @@ std::optional<Bytes> encode(const std::uint8_t* rgba, int width, int height, Sav
     case SaveFormat::jpeg: {
         // libvips would add an EXIF block of its own unless stripped, and stripping drops the
         // profile, so the profile goes back in by hand.
-        Image rgb = derive([&](VipsImage** out) {
-            return vips_extract_band(tagged.get(), out, 0, "n", 3, nullptr);
-        });
-        if (rgb)
-            rc = vips_jpegsave_buffer(rgb.get(), &buffer, &length, "Q", quality, "strip", TRUE,
-                                      nullptr);
+        Image rgb = derive([&](VipsImage** out) { return vips_extract_band(tagged.get(), out, 0, "n", 3, nullptr); });
+        if (rgb) rc = vips_jpegsave_buffer(rgb.get(), &buffer, &length, "Q", quality, "strip", TRUE, nullptr);
         break;
     }
     }

@@ -45,8 +45,7 @@ enum class SaveFormat { png, jpeg, heif };
 // Encodes width * height straight-alpha RGBA pixels tagged with the standard sRGB profile and
 // nothing else of any source. JPEG keeps the colour channels only. quality (1..100) is used
 // by JPEG and HEIF. Absent on failure.
-std::optional<Bytes> encode(const std::uint8_t* rgba, int width, int height, SaveFormat format,
-                            int quality);
+std::optional<Bytes> encode(const std::uint8_t* rgba, int width, int height, SaveFormat format, int quality);
 
 // A standard sRGB ICC profile.
 const Bytes& srgbProfile();

@@ -26,15 +26,13 @@ class Reader {
 public:
     Reader(const Bytes& data, std::size_t at, std::size_t end) : data_(data), at_(at), end_(end) {}
 
-    std::uint64_t read(std::size_t bytes)
-    {
+    std::uint64_t read(std::size_t bytes) {
         std::uint64_t value = 0;
         if (bytes > end_ - std::min(at_, end_)) {
             ok_ = false;
             return 0;
         }
-        for (std::size_t i = 0; i < bytes; ++i)
-            value = (value << 8) | data_[at_ + i];
+        for (std::size_t i = 0; i < bytes; ++i) value = (value << 8) | data_[at_ + i];
         at_ += bytes;
         return value;
     }
@@ -48,14 +46,11 @@ private:
     bool ok_ = true;
 };
 
-void write(Bytes& out, std::uint64_t value, std::size_t bytes)
-{
-    for (std::size_t i = bytes; i-- > 0;)
-        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+void write(Bytes& out, std::uint64_t value, std::size_t bytes) {
+    for (std::size_t i = bytes; i-- > 0;) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
-std::optional<std::vector<Box>> children(const Bytes& data, std::size_t begin, std::size_t end)
-{
+std::optional<std::vector<Box>> children(const Bytes& data, std::size_t begin, std::size_t end) {
     std::vector<Box> boxes;
     std::size_t at = begin;
     while (at < end) {
@@ -68,67 +63,56 @@ std::optional<std::vector<Box>> children(const Bytes& data, std::size_t begin, s
         } else if (box.size == 0) {
             box.size = end - at;
         }
-        if (!reader.ok() || box.size < box.header || box.size > end - at)
-            return std::nullopt;
-        for (int shift = 24; shift >= 0; shift -= 8)
-            box.type.push_back(static_cast<char>(type >> shift));
+        if (!reader.ok() || box.size < box.header || box.size > end - at) return std::nullopt;
+        for (int shift = 24; shift >= 0; shift -= 8) box.type.push_back(static_cast<char>(type >> shift));
         boxes.push_back(box);
         at += box.size;
     }
     return boxes;
 }
 
-const Box* find(const std::vector<Box>& boxes, const char* type)
-{
+const Box* find(const std::vector<Box>& boxes, const char* type) {
     const auto it = std::find_if(boxes.begin(), boxes.end(), [&](const Box& b) { return b.type == type; });
     return it == boxes.end() ? nullptr : &*it;
 }
 
 // A box rebuilt from its body; the size field is filled in by finish().
-Bytes startBox(const char* type, std::uint32_t versionAndFlags)
-{
+Bytes startBox(const char* type, std::uint32_t versionAndFlags) {
     Bytes out(8, 0);
     std::copy(type, type + 4, out.begin() + 4);
     write(out, versionAndFlags, 4);
     return out;
 }
 
-void finish(Bytes& box)
-{
+void finish(Bytes& box) {
     const std::size_t size = box.size();
-    for (int i = 0; i < 4; ++i)
-        box[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(size >> (24 - 8 * i));
+    for (int i = 0; i < 4; ++i) box[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(size >> (24 - 8 * i));
 }
 
-std::uint32_t versionAndFlags(const Bytes& data, const Box& box)
-{
+std::uint32_t versionAndFlags(const Bytes& data, const Box& box) {
     Reader reader(data, box.body(), box.end());
     return static_cast<std::uint32_t>(reader.read(4));
 }
 
 // iinf without the Exif entries; collects their item IDs.
-std::optional<Bytes> pruneItemInfo(const Bytes& data, const Box& iinf, std::set<std::uint32_t>& removed)
-{
+std::optional<Bytes> pruneItemInfo(const Bytes& data, const Box& iinf, std::set<std::uint32_t>& removed) {
     const std::uint32_t vf = versionAndFlags(data, iinf);
     const std::size_t countBytes = (vf >> 24) == 0 ? 2 : 4;
     Reader reader(data, iinf.body() + 4, iinf.end());
     reader.read(countBytes);
     const auto entries = reader.ok() ? children(data, reader.position(), iinf.end()) : std::nullopt;
-    if (!entries)
-        return std::nullopt;
+    if (!entries) return std::nullopt;
     Bytes out = startBox("iinf", vf);
     std::size_t kept = 0;
     Bytes body;
     for (const Box& entry : *entries) {
         Reader fields(data, entry.body(), entry.end());
         const auto version = fields.read(4) >> 24;
-        if (entry.type != "infe" || version < 2)
-            return std::nullopt;
+        if (entry.type != "infe" || version < 2) return std::nullopt;
         const auto id = static_cast<std::uint32_t>(fields.read(version == 2 ? 2 : 4));
         fields.read(2); // protection index
         const auto itemType = fields.read(4);
-        if (!fields.ok())
-            return std::nullopt;
+        if (!fields.ok()) return std::nullopt;
         if (itemType == 0x45786966) { // 'Exif'
             removed.insert(id);
             continue;
@@ -144,13 +128,11 @@ std::optional<Bytes> pruneItemInfo(const Bytes& data, const Box& iinf, std::set<
 }
 
 // iref without references from or to removed items; empty when no reference is left.
-std::optional<Bytes> pruneReferences(const Bytes& data, const Box& iref, const std::set<std::uint32_t>& removed)
-{
+std::optional<Bytes> pruneReferences(const Bytes& data, const Box& iref, const std::set<std::uint32_t>& removed) {
     const std::uint32_t vf = versionAndFlags(data, iref);
     const std::size_t idBytes = (vf >> 24) == 0 ? 2 : 4;
     const auto references = children(data, iref.body() + 4, iref.end());
-    if (!references)
-        return std::nullopt;
+    if (!references) return std::nullopt;
     Bytes out = startBox("iref", vf);
     bool any = false;
     for (const Box& reference : *references) {
@@ -160,19 +142,15 @@ std::optional<Bytes> pruneReferences(const Bytes& data, const Box& iref, const s
         std::vector<std::uint32_t> to;
         for (std::uint64_t i = 0; i < count; ++i) {
             const auto id = static_cast<std::uint32_t>(fields.read(idBytes));
-            if (!removed.count(id))
-                to.push_back(id);
+            if (!removed.count(id)) to.push_back(id);
         }
-        if (!fields.ok() || fields.position() != reference.end())
-            return std::nullopt;
-        if (removed.count(from) || to.empty())
-            continue;
+        if (!fields.ok() || fields.position() != reference.end()) return std::nullopt;
+        if (removed.count(from) || to.empty()) continue;
         Bytes box{0, 0, 0, 0};
         box.insert(box.end(), reference.type.begin(), reference.type.end());
         write(box, from, idBytes);
         write(box, to.size(), 2);
-        for (std::uint32_t id : to)
-            write(box, id, idBytes);
+        for (std::uint32_t id : to) write(box, id, idBytes);
         finish(box);
         out.insert(out.end(), box.begin(), box.end());
         any = true;
@@ -181,14 +159,12 @@ std::optional<Bytes> pruneReferences(const Bytes& data, const Box& iref, const s
     return any ? out : Bytes{};
 }
 
-bool propertiesMention(const Bytes& data, const Box& ipma, const std::set<std::uint32_t>& removed)
-{
+bool propertiesMention(const Bytes& data, const Box& ipma, const std::set<std::uint32_t>& removed) {
     const std::uint32_t vf = versionAndFlags(data, ipma);
     Reader reader(data, ipma.body() + 4, ipma.end());
     const auto entries = reader.read(4);
     for (std::uint64_t i = 0; i < entries && reader.ok(); ++i) {
-        if (removed.count(static_cast<std::uint32_t>(reader.read((vf >> 24) < 1 ? 2 : 4))))
-            return true;
+        if (removed.count(static_cast<std::uint32_t>(reader.read((vf >> 24) < 1 ? 2 : 4)))) return true;
         const auto associations = reader.read(1);
         reader.read(associations * ((vf & 1) ? 2 : 1));
     }
@@ -217,8 +193,7 @@ struct ItemLocations {
     unsigned version() const { return versionAndFlags >> 24; }
 };
 
-std::optional<ItemLocations> parseLocations(const Bytes& data, const Box& iloc)
-{
+std::optional<ItemLocations> parseLocations(const Bytes& data, const Box& iloc) {
     ItemLocations locations;
     Reader reader(data, iloc.body(), iloc.end());
     locations.versionAndFlags = static_cast<std::uint32_t>(reader.read(4));
@@ -232,8 +207,7 @@ std::optional<ItemLocations> parseLocations(const Bytes& data, const Box& iloc)
     for (std::uint64_t i = 0; i < count && reader.ok(); ++i) {
         Location item;
         item.id = static_cast<std::uint32_t>(reader.read(version < 2 ? 2 : 4));
-        if (version >= 1)
-            item.method = static_cast<std::uint16_t>(reader.read(2) & 15);
+        if (version >= 1) item.method = static_cast<std::uint16_t>(reader.read(2) & 15);
         item.reference = static_cast<std::uint16_t>(reader.read(2));
         item.base = reader.read(locations.baseSize);
         const auto extents = reader.read(2);
@@ -246,22 +220,20 @@ std::optional<ItemLocations> parseLocations(const Bytes& data, const Box& iloc)
         }
         locations.items.push_back(std::move(item));
     }
-    if (!reader.ok() || reader.position() != iloc.end() || version > 2)
-        return std::nullopt;
+    if (!reader.ok() || reader.position() != iloc.end() || version > 2) return std::nullopt;
     return locations;
 }
 
-Bytes writeLocations(const ItemLocations& locations)
-{
+Bytes writeLocations(const ItemLocations& locations) {
     const unsigned version = locations.version();
     Bytes out = startBox("iloc", locations.versionAndFlags);
-    write(out, (locations.offsetSize << 12) | (locations.lengthSize << 8) | (locations.baseSize << 4) |
-                   locations.indexSize, 2);
+    write(out,
+          (locations.offsetSize << 12) | (locations.lengthSize << 8) | (locations.baseSize << 4) | locations.indexSize,
+          2);
     write(out, locations.items.size(), version < 2 ? 2 : 4);
     for (const Location& item : locations.items) {
         write(out, item.id, version < 2 ? 2 : 4);
-        if (version >= 1)
-            write(out, item.method, 2);
+        if (version >= 1) write(out, item.method, 2);
         write(out, item.reference, 2);
         write(out, item.base, locations.baseSize);
         write(out, item.extents.size(), 2);
@@ -275,39 +247,30 @@ Bytes writeLocations(const ItemLocations& locations)
     return out;
 }
 
-bool inFile(const Location& item)
-{
-    return item.method == 0 && item.reference == 0;
-}
+bool inFile(const Location& item) { return item.method == 0 && item.reference == 0; }
 
 } // namespace
 
-std::optional<Bytes> withoutExifItems(const Bytes& heif)
-{
+std::optional<Bytes> withoutExifItems(const Bytes& heif) {
     const auto top = children(heif, 0, heif.size());
     const Box* meta = top ? find(*top, "meta") : nullptr;
-    if (!meta)
-        return std::nullopt;
+    if (!meta) return std::nullopt;
     const auto parts = children(heif, meta->body() + 4, meta->end());
     const Box* iinf = parts ? find(*parts, "iinf") : nullptr;
     const Box* iloc = parts ? find(*parts, "iloc") : nullptr;
-    if (!iinf || !iloc)
-        return std::nullopt;
+    if (!iinf || !iloc) return std::nullopt;
 
     std::set<std::uint32_t> removed;
     const auto itemInfo = pruneItemInfo(heif, *iinf, removed);
-    if (!itemInfo)
-        return std::nullopt;
-    if (removed.empty())
-        return heif;
+    if (!itemInfo) return std::nullopt;
+    if (removed.empty()) return heif;
     const Box* iref = find(*parts, "iref");
     const auto references = iref ? pruneReferences(heif, *iref, removed) : std::optional<Bytes>(Bytes{});
     const Box* iprp = find(*parts, "iprp");
     const auto properties = iprp ? children(heif, iprp->body(), iprp->end()) : std::nullopt;
     const Box* ipma = properties ? find(*properties, "ipma") : nullptr;
     auto locations = parseLocations(heif, *iloc);
-    if (!references || !locations || (ipma && propertiesMention(heif, *ipma, removed)))
-        return std::nullopt;
+    if (!references || !locations || (ipma && propertiesMention(heif, *ipma, removed))) return std::nullopt;
 
     // The removed items' bytes, by their offsets in the original file.
     std::vector<std::pair<std::uint64_t, std::uint64_t>> blanks;
@@ -318,8 +281,7 @@ std::optional<Bytes> withoutExifItems(const Bytes& heif)
             continue;
         }
         for (const Extent& extent : item.extents)
-            if (inFile(item))
-                blanks.emplace_back(item.base + extent.offset, extent.length);
+            if (inFile(item)) blanks.emplace_back(item.base + extent.offset, extent.length);
     }
     locations->items = std::move(kept);
 
@@ -341,21 +303,17 @@ std::optional<Bytes> withoutExifItems(const Bytes& heif)
     }
     const std::size_t ilocSize = writeLocations(*locations).size();
     const std::size_t newMetaSize = body.size() + ilocSize;
-    if (newMetaSize > meta->size)
-        return std::nullopt;
+    if (newMetaSize > meta->size) return std::nullopt;
     const std::uint64_t shift = meta->size - newMetaSize;
 
     for (Location& item : locations->items) {
-        if (!inFile(item))
-            continue;
+        if (!inFile(item)) continue;
         for (Extent& extent : item.extents)
-            if (item.base + extent.offset < meta->end())
-                return std::nullopt;
+            if (item.base + extent.offset < meta->end()) return std::nullopt;
         if (item.base != 0)
             item.base -= shift;
         else
-            for (Extent& extent : item.extents)
-                extent.offset -= shift;
+            for (Extent& extent : item.extents) extent.offset -= shift;
     }
     const Bytes newLocations = writeLocations(*locations);
     body.insert(body.begin() + static_cast<long>(ilocAt), newLocations.begin(), newLocations.end());
@@ -365,8 +323,7 @@ std::optional<Bytes> withoutExifItems(const Bytes& heif)
     out.insert(out.end(), body.begin(), body.end());
     out.insert(out.end(), heif.begin() + static_cast<long>(meta->end()), heif.end());
     for (const auto& [offset, length] : blanks) {
-        if (offset < meta->end() || length == 0 || offset + length > heif.size())
-            return std::nullopt;
+        if (offset < meta->end() || length == 0 || offset + length > heif.size()) return std::nullopt;
         std::fill_n(out.begin() + static_cast<long>(offset - shift), length, 0);
     }
     return out;

@@ -11,8 +11,10 @@ std::uint64_t secureRandomSeed() {
     std::size_t got = 0;
     while (got < sizeof seed) {
         const ssize_t n = getrandom(bytes + got, sizeof seed - got, 0);
-        if (n > 0) got += static_cast<std::size_t>(n);
-        else if (errno != EINTR) break; // cannot happen for 8 bytes once the pool is ready
+        if (n > 0)
+            got += static_cast<std::size_t>(n);
+        else if (errno != EINTR)
+            break; // cannot happen for 8 bytes once the pool is ready
     }
     return seed;
 }

@@ -33,16 +33,15 @@ void drawTiles(Canvas& canvas, const Bytes& encoded, double M) {
     const std::optional<CanvasImage> tile = CanvasImage::from(*decoded);
     if (!tile) return;
     const double tw = M * 0.22;
-    const double th =
-        tw * (double(decoded->height) / double(std::max<std::int64_t>(decoded->width, 1)));
+    const double th = tw * (double(decoded->height) / double(std::max<std::int64_t>(decoded->width, 1)));
     for (double y = -M; y < 2.0 * M; y = y + 2.0 * th)
         for (double x = -M; x < 2.0 * M; x = x + 1.8 * tw) canvas.drawImage(*tile, Rect{x, y, tw, th});
 }
 
 } // namespace
 
-void applyVisibleOverlay(Bytes& rgba, std::int64_t width, std::int64_t height,
-                         const WatermarkContent& content, double opacity) {
+void applyVisibleOverlay(Bytes& rgba, std::int64_t width, std::int64_t height, const WatermarkContent& content,
+                         double opacity) {
     ImageLoader::premultiply(rgba);
     if (std::optional<Canvas> canvas = Canvas::over(rgba, width, height)) {
         const double W = double(width), H = double(height);

@@ -11,7 +11,7 @@ namespace quelso::Watermark {
 // Text is drawn in rows of white bold lettering, an image as a grid of tiles; the pattern
 // depends only on the content and the raster's size, never on its pixels. The opacity is
 // used as given. Image content that does not decode draws nothing.
-void applyVisibleOverlay(Bytes& rgba, std::int64_t width, std::int64_t height,
-                         const WatermarkContent& content, double opacity);
+void applyVisibleOverlay(Bytes& rgba, std::int64_t width, std::int64_t height, const WatermarkContent& content,
+                         double opacity);
 
 } // namespace quelso::Watermark

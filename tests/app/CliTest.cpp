@@ -158,8 +158,8 @@ TEST_F(Cli, BadInputsAreReadErrorsAndQuick) {
     test::writeFile(dir.file("text.png"), std::string("this is not a picture at all\n"));
     // A PNG header that claims 100000 x 100000 pixels.
     test::writeFile(dir.file("bomb.png"),
-                    test::Bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R',
-                                0, 1, 0x86, 0xA0, 0, 1, 0x86, 0xA0, 8, 6, 0, 0, 0, 0x2B, 0x7C, 0xCB, 0x6C});
+                    test::Bytes{0x89, 'P',  'N',  'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I',  'H',  'D',  'R', 0,
+                                1,    0x86, 0xA0, 0,   1,    0x86, 0xA0, 8,    6, 0, 0, 0,  0x2B, 0x7C, 0xCB, 0x6C});
     for (const char* name : {"empty.jpg", "truncated.jpg", "text.png", "bomb.png", "missing.png"}) {
         const std::string path = dir.file(name);
         const auto start = std::chrono::steady_clock::now();
@@ -190,7 +190,8 @@ TEST_F(Cli, KeptProfileTravelsInWebPAfterTheHeaderChunk) {
     const std::string tagged = dir.file("p3.png");
     ASSERT_EQ(test::run({"vips", "icc_transform", plain, tagged, "p3"}).exitCode, 0);
     const std::string out = dir.file("kept.webp");
-    ASSERT_EQ(cli({"--cli", "--in", tagged, "--out", out, "--keep-metadata", "--no-rename", "--text", "x"}).exitCode, 0);
+    ASSERT_EQ(cli({"--cli", "--in", tagged, "--out", out, "--keep-metadata", "--no-rename", "--text", "x"}).exitCode,
+              0);
     const std::string info = test::run({"webpinfo", out}).out;
     const auto vp8x = info.find("Chunk VP8X"), iccp = info.find("Chunk ICCP"), image = info.find("Chunk VP8L");
     ASSERT_NE(vp8x, std::string::npos) << info;

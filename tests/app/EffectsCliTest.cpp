@@ -14,8 +14,8 @@ protected:
     // The written PNG's bytes after a seeded run with the given extra options.
     test::Bytes run(const std::vector<std::string>& extra) {
         const std::string out = dir.file("out" + std::to_string(++runs) + ".png");
-        std::vector<std::string> args = {test::mottlerPath(), "--cli", "--in", input, "--out",
-                                         out, "--format", "png", "--seed", "99", "--no-rename", "--no-force"};
+        std::vector<std::string> args = {test::mottlerPath(), "--cli", "--in",   input, "--out",       out,
+                                         "--format",          "png",   "--seed", "99",  "--no-rename", "--no-force"};
         args.insert(args.end(), extra.begin(), extra.end());
         const auto r = test::run(args);
         EXPECT_EQ(r.exitCode, 0) << r.err;

@@ -7,9 +7,7 @@
 namespace quelso {
 namespace {
 
-bool valid(std::string_view s) {
-    return isValidUtf8({reinterpret_cast<const std::uint8_t*>(s.data()), s.size()});
-}
+bool valid(std::string_view s) { return isValidUtf8({reinterpret_cast<const std::uint8_t*>(s.data()), s.size()}); }
 
 TEST(Utf8, AcceptsWellFormedAndRefusesTheRest) {
     EXPECT_TRUE(valid(""));

@@ -44,9 +44,9 @@ TEST(WebPShim, RefusesBadArgumentsUntouchedAndClearsOutputsOnLaterFailures) {
         float quality;
         int method;
         bool cleared; // past the argument check
-    } cases[] = {{rgba.data(), 0, 4, 75, 4, false},   {rgba.data(), 4, 0, 75, 4, false},
-                 {nullptr, 4, 4, 75, 4, false},       {rgba.data(), 4, 4, 100.5f, 4, true},
-                 {rgba.data(), 4, 4, -1, 4, true},    {rgba.data(), 4, 4, 50, 7, true}};
+    } cases[] = {{rgba.data(), 0, 4, 75, 4, false}, {rgba.data(), 4, 0, 75, 4, false},
+                 {nullptr, 4, 4, 75, 4, false},     {rgba.data(), 4, 4, 100.5f, 4, true},
+                 {rgba.data(), 4, 4, -1, 4, true},  {rgba.data(), 4, 4, 50, 7, true}};
     for (const auto& c : cases) {
         std::uint8_t* out = sentinel;
         std::size_t length = 77;
@@ -67,8 +67,8 @@ TEST(WebPShim, MuxAttachesChunksInContainerOrderByteForByte) {
     const Bytes icc = ImageCodec::srgbProfile(), exif{'I', 'I', 42, 0, 8, 0, 0, 0, 0, 0}, xmp{'<', 'x', '/', '>'};
 
     // Blobs of length 0 attach nothing, and the image travels untouched, colours under alpha 0 included.
-    ASSERT_EQ(MOT_MuxAddMetadata(plain.data(), plain.size(), exif.data(), 0, icc.data(), 0, xmp.data(), 0, &out,
-                                 &length), 1);
+    ASSERT_EQ(
+        MOT_MuxAddMetadata(plain.data(), plain.size(), exif.data(), 0, icc.data(), 0, xmp.data(), 0, &out, &length), 1);
     const Bytes bare(out, out + length);
     MOT_Free(out);
     EXPECT_EQ(names(riffChunks(bare)), std::vector<std::string>{"VP8L"});
@@ -88,8 +88,8 @@ TEST(WebPShim, MuxAttachesChunksInContainerOrderByteForByte) {
     const Bytes png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
     for (const Bytes& notWebP : {Bytes{'n', 'o', 'p', 'e'}, Bytes{}, png})
         EXPECT_FALSE(WebPCodec::addMetadata(notWebP, std::nullopt, icc, std::nullopt));
-    EXPECT_EQ(MOT_MuxAddMetadata(png.data(), png.size(), nullptr, 0, icc.data(), icc.size(), nullptr, 0, &out,
-                                 &length), 0);
+    EXPECT_EQ(MOT_MuxAddMetadata(png.data(), png.size(), nullptr, 0, icc.data(), icc.size(), nullptr, 0, &out, &length),
+              0);
     EXPECT_EQ(out, nullptr);
 }
 

@@ -110,8 +110,9 @@ private:
             reply = reply_;
         }
         for (auto waited = 0ms; waited < reply.stall && !stop_; waited += 10ms) std::this_thread::sleep_for(10ms);
-        const std::string text = "HTTP/1.1 " + std::to_string(reply.status) + " Status\r\nContent-Length: " +
-                                 std::to_string(reply.body.size()) + "\r\nConnection: close\r\n\r\n" + reply.body;
+        const std::string text = "HTTP/1.1 " + std::to_string(reply.status) +
+                                 " Status\r\nContent-Length: " + std::to_string(reply.body.size()) +
+                                 "\r\nConnection: close\r\n\r\n" + reply.body;
         ::send(connection, text.data(), text.size(), MSG_NOSIGNAL);
     }
 
@@ -188,21 +189,43 @@ TEST_F(AIVisionTest, EachProviderSendsItsRequestAndReadsItsAnswer) {
         Sent sent;
     };
     const std::vector<Case> cases{
-        {RenameProvider::openAI, "sk-o", "", server.base + "/not-used", openAIAnswer("Digital-Voucher-Guide."),
+        {RenameProvider::openAI,
+         "sk-o",
+         "",
+         server.base + "/not-used",
+         openAIAnswer("Digital-Voucher-Guide."),
          "digital-voucher-guide",
-         {"POST", "/v1/chat/completions", {{"authorization", "Bearer sk-o"}, {"content-type", "application/json"}},
+         {"POST",
+          "/v1/chat/completions",
+          {{"authorization", "Bearer sk-o"}, {"content-type", "application/json"}},
           openAIBody("gpt-4o-mini")}},
-        {RenameProvider::custom, "c-key", "", "\t " + server.base + "/api/v1///  ",
-         openAIAnswer("Alpha-beta-alpha-go-x-delta-echo-fox"), "alpha-beta-go-delta-echo",
+        {RenameProvider::custom,
+         "c-key",
+         "",
+         "\t " + server.base + "/api/v1///  ",
+         openAIAnswer("Alpha-beta-alpha-go-x-delta-echo-fox"),
+         "alpha-beta-go-delta-echo",
          {"POST", "/api/v1/chat/completions", {{"authorization", "Bearer c-key"}}, openAIBody("")}},
-        {RenameProvider::gemini, "g-key", "", "",
-         R"({"candidates": [{"content": {"parts": [{"text": "Keywords: the red car"}]}}]})", "keywords-the-red-car",
-         {"POST", "/v1beta/models/gemini-2.5-flash:generateContent?key=g-key", {{"authorization", ""}},
+        {RenameProvider::gemini,
+         "g-key",
+         "",
+         "",
+         R"({"candidates": [{"content": {"parts": [{"text": "Keywords: the red car"}]}}]})",
+         "keywords-the-red-car",
+         {"POST",
+          "/v1beta/models/gemini-2.5-flash:generateContent?key=g-key",
+          {{"authorization", ""}},
           body(R"({"contents": [{"parts": [{"text": "TEXT"},
                                            {"inline_data": {"mime_type": "image/jpeg", "data": "IMAGE"}}]}]})")}},
-        {RenameProvider::claude, "ant-key", "claude-custom", "",
-         R"({"content": [{"type": "text", "text": "\"2024\" 7 Caf\u00e9\nmenu"}]})", "2024-caf-menu",
-         {"POST", "/v1/messages", {{"x-api-key", "ant-key"}, {"anthropic-version", "2023-06-01"}},
+        {RenameProvider::claude,
+         "ant-key",
+         "claude-custom",
+         "",
+         R"({"content": [{"type": "text", "text": "\"2024\" 7 Caf\u00e9\nmenu"}]})",
+         "2024-caf-menu",
+         {"POST",
+          "/v1/messages",
+          {{"x-api-key", "ant-key"}, {"anthropic-version", "2023-06-01"}},
           body(R"({"model": "claude-custom", "max_tokens": 40, "messages": [{"role": "user", "content": [
                     {"type": "image", "source": {"type": "base64", "media_type": "image/jpeg", "data": "IMAGE"}},
                     {"type": "text", "text": "TEXT"}]}]})")}},
@@ -271,15 +294,26 @@ TEST_F(AIVisionTest, KeyTests) {
         {RenameProvider::appleVision, "", true, {}},
         {RenameProvider::openAI, "", false, {}},
         {RenameProvider::openAI, "o-key", true, {"GET", "/v1/models", {{"authorization", "Bearer o-key"}}}},
-        {RenameProvider::gemini, "g-key", true, {"GET", "/v1beta/models?key=g-key", {{"authorization", ""}}},
+        {RenameProvider::gemini,
+         "g-key",
+         true,
+         {"GET", "/v1beta/models?key=g-key", {{"authorization", ""}}},
          {204, ""}},
-        {RenameProvider::claude, "c-key", true,
-         {"POST", "/v1/messages",
+        {RenameProvider::claude,
+         "c-key",
+         true,
+         {"POST",
+          "/v1/messages",
           {{"x-api-key", "c-key"}, {"anthropic-version", "2023-06-01"}, {"content-type", "application/json"}},
           R"({"model": "claude-3-5-sonnet-latest", "max_tokens": 1,
               "messages": [{"role": "user", "content": "hi"}]})"}},
-        {RenameProvider::custom, "x-key", true, {"GET", "/base/models", {{"authorization", "Bearer x-key"}}},
-         {200, "{}"}, server.base + "/base/ ", "unused"},
+        {RenameProvider::custom,
+         "x-key",
+         true,
+         {"GET", "/base/models", {{"authorization", "Bearer x-key"}}},
+         {200, "{}"},
+         server.base + "/base/ ",
+         "unused"},
         {RenameProvider::openAI, "bad", false, {"GET", "/v1/models"}, {401, "{}"}},
         {RenameProvider::claude, "slow", false, {"POST", "/v1/messages"}, {200, "{}", 1500ms}},
     };

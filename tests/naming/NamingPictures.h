@@ -11,8 +11,7 @@
 
 namespace quelso::pictures {
 
-inline PixelImage solid(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b,
-                        std::uint8_t a = 255) {
+inline PixelImage solid(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t a = 255) {
     PixelImage picture{{}, width, height, std::nullopt};
     for (int i = 0; i < width * height; ++i) picture.rgba.insert(picture.rgba.end(), {r, g, b, a});
     return picture;
@@ -29,8 +28,7 @@ inline void stampText(PixelImage& picture, const std::vector<std::string>& lines
     }
     const auto right = std::min(picture.width, static_cast<std::int64_t>(inkWidth + 2 * size));
     const auto bottom = std::min(picture.height, static_cast<std::int64_t>((1.5 * lines.size() + 1) * size));
-    for (std::int64_t y = 0; y < bottom; ++y)
-        std::fill_n(picture.rgba.begin() + y * picture.width * 4, right * 4, 255);
+    for (std::int64_t y = 0; y < bottom; ++y) std::fill_n(picture.rgba.begin() + y * picture.width * 4, right * 4, 255);
     auto canvas = Canvas::over(picture.rgba, picture.width, picture.height);
     for (std::size_t i = 0; i < shaped.size(); ++i)
         canvas->drawText(shaped[i], size, static_cast<double>(picture.height) - size * (1.5 * i + 1.8));

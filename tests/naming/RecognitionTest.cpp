@@ -17,8 +17,8 @@ using Keywords = SmartRename::Keywords;
 // Both pages are read at once, on two threads that each need their own engine.
 TEST(TextRecognition, EnglishAndPersianPagesAreNamedFromTheirWords) {
     const std::vector<PixelImage> pages{
-        pictures::textPage({"Invoice number 4471", "Invoice total due: 1,250.00 EUR", "Payment by March 15, 2024"},
-                           37, 1200, 500),
+        pictures::textPage({"Invoice number 4471", "Invoice total due: 1,250.00 EUR", "Payment by March 15, 2024"}, 37,
+                           1200, 500),
         // "Iran National Library" / "Hello world"
         pictures::textPage({"\u06a9\u062a\u0627\u0628\u062e\u0627\u0646\u0647 \u0645\u0644\u06cc "
                             "\u0627\u06cc\u0631\u0627\u0646",
@@ -64,7 +64,8 @@ TEST(SceneLabels, CuesFromThePixels) {
     const std::vector<Case> cases{
         {pictures::landscape(800, 600, 3), {"sky", "blue_sky", "greenery", "outdoor"}, {"night", "document"}},
         {pictures::textPage(std::vector<std::string>(30, "A line of a page of plain printed text"), 19, 800, 1100),
-         {"document"}, {"sky"}},
+         {"document"},
+         {"sky"}},
         {pictures::solid(640, 480, 12, 14, 30), {"night", "black"}, {}},
         {pictures::solid(300, 200, 220, 30, 40), {"red"}, {"face", "cat"}},
     };

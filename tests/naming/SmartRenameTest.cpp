@@ -60,19 +60,26 @@ TEST(SmartRenameText, KeywordsFromLines) {
 TEST(SmartRenameText, SanitizeAndLatinShare) {
     EXPECT_EQ(SmartRename::sanitize("Hello, W\u00f6rld_42!"), "hellowrld42");
     EXPECT_EQ(SmartRename::sanitize("\u0130stanbul"), "istanbul"); // lower-cases to i and a mark
-    EXPECT_EQ(SmartRename::sanitize("\xff\xfe" "ab"), "ab");
-    const std::vector<std::pair<std::string, bool>> cases{
-        {"", true}, {"12:30 2024-01-01", true}, {"abc \u0633", true}, {"ab \u0633\u0644", false} /* half */,
-        {"caf\u00e9 \u00e9\u00e9", false}, {"cafe\u0301", true}};
+    EXPECT_EQ(SmartRename::sanitize("\xff\xfe"
+                                    "ab"),
+              "ab");
+    const std::vector<std::pair<std::string, bool>> cases{{"", true},
+                                                          {"12:30 2024-01-01", true},
+                                                          {"abc \u0633", true},
+                                                          {"ab \u0633\u0644", false} /* half */,
+                                                          {"caf\u00e9 \u00e9\u00e9", false},
+                                                          {"cafe\u0301", true}};
     for (const auto& [text, latin] : cases) EXPECT_EQ(SmartRename::isMostlyLatin(text), latin) << text;
 }
 
 TEST(SmartRenameLabels, ConfidenceOrderDuplicatesAndStopInsideALabel) {
     const std::vector<Classification> floor{{"floor", 0.25f}, {"the", 0.5f}, {"2024", 0.5f}, {"zeta", 0.2500001f}};
     const std::vector<std::tuple<std::vector<Classification>, int, Keywords>> cases{
-        {{{"sky", 0.9f}, {"outdoor", 0.8f}, {"blue_sky", 0.7f}, {"storm_cloud_front", 0.6f}}, 5,
+        {{{"sky", 0.9f}, {"outdoor", 0.8f}, {"blue_sky", 0.7f}, {"storm_cloud_front", 0.6f}},
+         5,
          {"sky", "outdoor", "blue", "storm", "cloud"}},
-        {{{"golden_retriever", 0.3f}, {"dog", 0.95f}, {"retriever", 0.5f}, {"ok", 0.9f}}, 5,
+        {{{"golden_retriever", 0.3f}, {"dog", 0.95f}, {"retriever", 0.5f}, {"ok", 0.9f}},
+         5,
          {"dog", "retriever", "golden"}},
         // Strictly above 0.25; equal confidences keep their order; stop words and numbers stay.
         {floor, 5, {"the", "2024", "zeta"}},

@@ -3,8 +3,8 @@
 // and the visible overlay are drawn.
 #include <gtest/gtest.h>
 
-#include "EffectsReference.h"
 #include "ChainSettings.h"
+#include "EffectsReference.h"
 #include "TestSupport.h"
 #include "pipeline/ImageLoader.h"
 #include "pipeline/ImageProcessor.h"

@@ -28,19 +28,22 @@ struct Step {
 
 // One side of a step: the statements run over b (the raster), w, h, g (that side's generator) and
 // out (a raster of leftovers, as the chain hands the distortions one), each using what it needs.
-#define SIDE(Generator, ...)                                                      \
-    [=](Bytes b, Size s, std::uint64_t seed) {                                    \
-        Generator g{seed};                                                        \
-        [[maybe_unused]] const std::int64_t w = s.w, h = s.h;                     \
-        [[maybe_unused]] Bytes out(b.size(), 0xA5);                               \
-        __VA_ARGS__;                                                              \
-        return Outcome{std::move(b), g.state};                                    \
+#define SIDE(Generator, ...)                                                                                           \
+    [=](Bytes b, Size s, std::uint64_t seed) {                                                                         \
+        Generator g{seed};                                                                                             \
+        [[maybe_unused]] const std::int64_t w = s.w, h = s.h;                                                          \
+        [[maybe_unused]] Bytes out(b.size(), 0xA5);                                                                    \
+        __VA_ARGS__;                                                                                                   \
+        return Outcome{std::move(b), g.state};                                                                         \
     }
 // `call` is a function of both namespaces with its arguments.
-#define BOTH(name, call) Step{name, SIDE(SplitMix64, effects::call), SIDE(reference::Rng, reference::call)}
-#define MOVES(name, fn, ...)                                                                \
-    Step{name, SIDE(SplitMix64, effects::fn(b, w, h, __VA_ARGS__, out); b.swap(out)),       \
-         SIDE(reference::Rng, b = reference::fn(b, w, h, __VA_ARGS__))}
+#define BOTH(name, call)                                                                                               \
+    Step { name, SIDE(SplitMix64, effects::call), SIDE(reference::Rng, reference::call) }
+#define MOVES(name, fn, ...)                                                                                           \
+    Step {                                                                                                             \
+        name, SIDE(SplitMix64, effects::fn(b, w, h, __VA_ARGS__, out); b.swap(out)),                                   \
+            SIDE(reference::Rng, b = reference::fn(b, w, h, __VA_ARGS__))                                              \
+    }
 
 std::string named(const std::string& what, double value) { return what + " " + std::to_string(value); }
 

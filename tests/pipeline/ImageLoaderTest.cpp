@@ -36,18 +36,18 @@ void tool(const std::vector<std::string>& argv) {
 }
 
 TEST(AlphaConversion, HandComputedVectors) {
-    Bytes rgba{64, 0, 255, 128,  // unpremultiply: 64 * 255 / 128 = 127.5 -> 128
-               1, 2, 3, 2,       // 127.5, 255, 382.5 -> 128, 255, 255 (clamped)
-               1, 0, 0, 3,       // 85
-               127, 10, 0, 254,  // 127 * 255 / 254 = 127.5 -> 128; 10.04 -> 10
-               9, 8, 7, 0,       // alpha 0 stays as it is
-               200, 100, 50, 255};
+    Bytes rgba{64,  0,   255, 128, // unpremultiply: 64 * 255 / 128 = 127.5 -> 128
+               1,   2,   3,   2,   // 127.5, 255, 382.5 -> 128, 255, 255 (clamped)
+               1,   0,   0,   3,   // 85
+               127, 10,  0,   254, // 127 * 255 / 254 = 127.5 -> 128; 10.04 -> 10
+               9,   8,   7,   0,   // alpha 0 stays as it is
+               200, 100, 50,  255};
     ImageLoader::unpremultiply(rgba);
-    EXPECT_EQ(rgba, (Bytes{128, 0, 255, 128, 128, 255, 255, 2, 85, 0, 0, 3, 128, 10, 0, 254, 9, 8, 7, 0,
-                           200, 100, 50, 255}));
-    Bytes straight{255, 0, 0, 1,      // (255 + 127) / 255 = 1
-                   255, 128, 7, 128,  // 128, (16384 + 127) / 255 = 64, (896 + 127) / 255 = 4
-                   9, 8, 7, 0,        // alpha 0 becomes transparent black
+    EXPECT_EQ(rgba,
+              (Bytes{128, 0, 255, 128, 128, 255, 255, 2, 85, 0, 0, 3, 128, 10, 0, 254, 9, 8, 7, 0, 200, 100, 50, 255}));
+    Bytes straight{255, 0,   0,  1,   // (255 + 127) / 255 = 1
+                   255, 128, 7,  128, // 128, (16384 + 127) / 255 = 64, (896 + 127) / 255 = 4
+                   9,   8,   7,  0,   // alpha 0 becomes transparent black
                    200, 100, 50, 255};
     ImageLoader::premultiply(straight);
     EXPECT_EQ(straight, (Bytes{1, 0, 0, 1, 128, 64, 4, 128, 0, 0, 0, 0, 200, 100, 50, 255}));
@@ -73,8 +73,13 @@ TEST(ImageLoader, ReadsEachFormatByItsContentIntoEightBitRgbaFromTheFirstPage) {
     ASSERT_TRUE(test::writeImage(dir.file("a.png"), rgb, 12, 7, 3));
     tool({"vips", "magicksave", dir.file("a.png"), dir.file("a.bmp"), "--format", "bmp"});
     // Renamed, so only the content can tell the format; the lossless ones give the pixels back.
-    for (auto [name, format] : {std::pair{"a.png", "PNG"}, {"a.tif", "TIFF"}, {"a.bmp", "BMP"}, {"a.webp", "WEBP"},
-                                {"a.gif", "GIF"}, {"a.jpg", "JPEG"}, {"a.heic", "HEIC"}}) {
+    for (auto [name, format] : {std::pair{"a.png", "PNG"},
+                                {"a.tif", "TIFF"},
+                                {"a.bmp", "BMP"},
+                                {"a.webp", "WEBP"},
+                                {"a.gif", "GIF"},
+                                {"a.jpg", "JPEG"},
+                                {"a.heic", "HEIC"}}) {
         const std::string path = dir.file(name) + ".data";
         ASSERT_TRUE(std::filesystem::exists(dir.file(name)) || test::writeImage(dir.file(name), rgb, 12, 7, 3));
         std::filesystem::rename(dir.file(name), path);

@@ -59,7 +59,7 @@ TEST(LogoStamp, RectangleFollowsSizeMarginAndOpacityAndIsClipped) {
     } cases[] = {
         // The defaults: x 450..550, 32..82 above the bottom edge, so rows 718..767 from the top.
         {1000, 800, 10, 1, {450, 550, 718, 768}, kRed, 0},
-        {1000, 800, 10, 1.5, {450, 550, 718, 768}, kRed, 0},              // above one is one
+        {1000, 800, 10, 1.5, {450, 550, 718, 768}, kRed, 0},               // above one is one
         {1000, 800, 10, 0.5, {450, 550, 718, 768}, Pixel{178, 50, 50}, 1}, // half way from grey to red
         // Under one pixel wide: (499.5, 32) to (500.5, 32.5), so row 767, columns 499 and 500.
         {1000, 800, 0.01, 1, {499, 501, 767, 768}, std::nullopt, 0},
@@ -97,8 +97,13 @@ TEST(LogoStamp, KeepsTheLogoUprightWithItsOwnTransparency) {
 
 TEST(LogoStamp, OddNumbersAndBytesThatAreNotAnImageSpoilNothing) {
     const Bytes logo = png(solid(20, 10, kRed), 20, 10);
-    for (auto [size, opacity, margin] : {std::array<double, 3>{INFINITY, 1, 4}, {NAN, 1, 4}, {1e300, 1, 4},
-                                         {10, NAN, 4}, {10, 1, -1e12}, {10, 1, NAN}, {-30, 1, 4}}) {
+    for (auto [size, opacity, margin] : {std::array<double, 3>{INFINITY, 1, 4},
+                                         {NAN, 1, 4},
+                                         {1e300, 1, 4},
+                                         {10, NAN, 4},
+                                         {10, 1, -1e12},
+                                         {10, 1, NAN},
+                                         {-30, 1, 4}}) {
         Bytes raster = solid(50, 40, kGrey);
         ImageProcessor::stampLogo(raster, 50, 40, logo, size, opacity, margin);
         for (std::size_t i = 3; i < raster.size(); i += 4) ASSERT_EQ(raster[i], 255);

@@ -56,8 +56,7 @@ TEST(Processor, ColourShiftMatchesHandComputedDraws) {
     s.colorShift = true;
     const auto result = ImageProcessor::process(image, s, 42);
     ASSERT_TRUE(result);
-    EXPECT_EQ(decodedRaster(*result),
-              (Bytes{0, 0, 1, 255, 100, 98, 101, 255, 255, 252, 255, 255}));
+    EXPECT_EQ(decodedRaster(*result), (Bytes{0, 0, 1, 255, 100, 98, 101, 255, 255, 252, 255, 255}));
 }
 
 TEST(Processor, NoiseMatchesHandComputedDraws) {
@@ -87,7 +86,7 @@ TEST(Processor, ChangedPercentCountsPixelsNotBytes) {
     const Bytes a{1, 2, 3, 4, 5, 6, 7, 8, 9, 9, 9, 9, 0, 0, 0, 0};
     Bytes b = a;
     EXPECT_EQ(ImageProcessor::changedPercent(a, b), 0.0);
-    b[3] = 0;  // alpha counts
+    b[3] = 0; // alpha counts
     b[13] = 1;
     b[14] = 1; // same pixel twice
     EXPECT_EQ(ImageProcessor::changedPercent(a, b), 50.0);

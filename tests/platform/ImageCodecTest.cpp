@@ -46,7 +46,7 @@ TEST(ImageCodec, BadFilesAreRefusedQuickly) {
         {"empty.jpg", {}},
         {"huge.jpg", claiming(jpeg, 60000)},        // refused from the header: above the pixel limit
         {"overclaimed.jpg", claiming(jpeg, 16000)}, // within the limit, but the data stops short
-        {"ppm.jpg", bytesOf("P6 1 1 255\n\1\2\3")},  // loaders outside the list are blocked
+        {"ppm.jpg", bytesOf("P6 1 1 255\n\1\2\3")}, // loaders outside the list are blocked
         {"svg.png", bytesOf("<svg xmlns='http://www.w3.org/2000/svg' width='9' height='9'/>")},
         {"bm.bmp", Bytes{'B', 'M', 0, 0, 0, 0, 1, 2}},
     };
@@ -79,8 +79,10 @@ TEST(ImageCodec, DamagedCopiesDecodeCompletelyOrNotAtAll) {
             if (round % 3 == 0) bad.resize(random() % good.size());
             for (int i = 0; round % 3 != 0 && i < 1 + round % 8; ++i) {
                 const auto at = bad.begin() + static_cast<long>(random() % bad.size());
-                if (round % 3 == 1) *at = static_cast<std::uint8_t>(random());
-                else bad.insert(at, static_cast<std::uint8_t>(random()));
+                if (round % 3 == 1)
+                    *at = static_cast<std::uint8_t>(random());
+                else
+                    bad.insert(at, static_cast<std::uint8_t>(random()));
             }
             const auto image = ImageCodec::decodeBytes(bad.data(), bad.size());
             refused += !image;
@@ -122,8 +124,10 @@ TEST(ImageCodec, RecognisesSrgbProfilesByTheirContent) {
         displayP3 = withTag(displayP3, tag, {xyz, 0, fixed(colorant[0]), fixed(colorant[1]), fixed(colorant[2])});
     const std::vector<std::pair<Bytes, bool>> cases{
         {standard, true},
-        {withTag(standard, "rTRC", {para, 0, 3 << 16, fixed(2.4), fixed(1 / 1.055), fixed(0.055 / 1.055),
-                                     fixed(1 / 12.92), fixed(0.04045)}), true}, // the sRGB curve as a formula
+        {withTag(
+             standard, "rTRC",
+             {para, 0, 3 << 16, fixed(2.4), fixed(1 / 1.055), fixed(0.055 / 1.055), fixed(1 / 12.92), fixed(0.04045)}),
+         true},                                                          // the sRGB curve as a formula
         {withTag(standard, "rTRC", {curv, 0, 1, 0x0233u << 16}), false}, // a 2.2 gamma is close, but not sRGB
         {displayP3, false},
         {Bytes(standard.begin(), standard.begin() + 200), false},

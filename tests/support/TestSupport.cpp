@@ -18,57 +18,46 @@
 
 namespace quelso::test {
 
-TempDir::TempDir()
-{
+TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "quelso-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("mkdtemp failed");
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
 }
 
-TempDir::~TempDir()
-{
+TempDir::~TempDir() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
 }
 
 std::string TempDir::file(const std::string& name) const { return (path_ / name).string(); }
 
-Bytes readFile(const std::filesystem::path& path)
-{
+Bytes readFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void writeFile(const std::filesystem::path& path, const Bytes& bytes)
-{
+void writeFile(const std::filesystem::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-void writeFile(const std::filesystem::path& path, const std::string& text)
-{
+void writeFile(const std::filesystem::path& path, const std::string& text) {
     writeFile(path, Bytes(text.begin(), text.end()));
 }
 
-CommandResult run(const std::vector<std::string>& argv, const std::string& input)
-{
+CommandResult run(const std::vector<std::string>& argv, const std::string& input) {
     CommandResult result;
-    if (argv.empty())
-        return result;
+    if (argv.empty()) return result;
     int inPipe[2], outPipe[2], errPipe[2];
-    if (pipe(inPipe) != 0 || pipe(outPipe) != 0 || pipe(errPipe) != 0)
-        return result;
+    if (pipe(inPipe) != 0 || pipe(outPipe) != 0 || pipe(errPipe) != 0) return result;
     const pid_t pid = fork();
     if (pid == 0) {
         dup2(inPipe[0], 0);
         dup2(outPipe[1], 1);
         dup2(errPipe[1], 2);
-        for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]})
-            close(fd);
+        for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) close(fd);
         std::vector<char*> args;
-        for (const auto& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
+        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
         execvp(args[0], args.data());
         _exit(127);
@@ -83,7 +72,8 @@ CommandResult run(const std::vector<std::string>& argv, const std::string& input
         return result;
     }
     // The child may stop reading early; a broken pipe must not end the test program.
-    struct sigaction ignore {}, previous {};
+    struct sigaction ignore {
+    }, previous{};
     ignore.sa_handler = SIG_IGN;
     sigaction(SIGPIPE, &ignore, &previous);
 
@@ -98,17 +88,14 @@ CommandResult run(const std::vector<std::string>& argv, const std::string& input
     while (fds[0] >= 0 || fds[1] >= 0) {
         pollfd polls[3];
         int n = 0;
-        for (int i = 0; i < 2; ++i)
-            polls[n++] = {fds[i], POLLIN, 0};
+        for (int i = 0; i < 2; ++i) polls[n++] = {fds[i], POLLIN, 0};
         polls[n++] = {inFd, POLLOUT, 0};
         if (poll(polls, n, -1) < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             break;
         }
         for (int i = 0; i < 2; ++i) {
-            if (fds[i] < 0 || !(polls[i].revents & (POLLIN | POLLHUP | POLLERR)))
-                continue;
+            if (fds[i] < 0 || !(polls[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
             char buffer[65536];
             const ssize_t got = read(fds[i], buffer, sizeof buffer);
             if (got > 0) {
@@ -120,66 +107,53 @@ CommandResult run(const std::vector<std::string>& argv, const std::string& input
         }
         if (inFd >= 0 && (polls[2].revents & (POLLOUT | POLLERR | POLLHUP))) {
             const ssize_t put = write(inFd, input.data() + written, input.size() - written);
-            if (put > 0)
-                written += static_cast<std::size_t>(put);
+            if (put > 0) written += static_cast<std::size_t>(put);
             if (put < 0 || written == input.size()) {
                 close(inFd);
                 inFd = -1;
             }
         }
     }
-    if (inFd >= 0)
-        close(inFd);
+    if (inFd >= 0) close(inFd);
     sigaction(SIGPIPE, &previous, nullptr);
 
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }
 
-Bytes solidPixels(int width, int height, const std::vector<std::uint8_t>& pixel)
-{
+Bytes solidPixels(int width, int height, const std::vector<std::uint8_t>& pixel) {
     Bytes out;
     out.reserve(static_cast<std::size_t>(width) * height * pixel.size());
-    for (long i = 0; i < static_cast<long>(width) * height; ++i)
-        out.insert(out.end(), pixel.begin(), pixel.end());
+    for (long i = 0; i < static_cast<long>(width) * height; ++i) out.insert(out.end(), pixel.begin(), pixel.end());
     return out;
 }
 
-Bytes randomPixels(int width, int height, int bands, std::uint64_t seed)
-{
+Bytes randomPixels(int width, int height, int bands, std::uint64_t seed) {
     std::mt19937_64 generator(seed);
     Bytes out(static_cast<std::size_t>(width) * height * bands);
-    for (auto& b : out)
-        b = static_cast<std::uint8_t>(generator() >> 56);
+    for (auto& b : out) b = static_cast<std::uint8_t>(generator() >> 56);
     return out;
 }
 
 bool writeImage(const std::string& path, const Bytes& pixels, int width, int height, int bands,
-                const std::string& options, int pageHeight)
-{
-    if (!ImageCodec::init() || pixels.size() != static_cast<std::size_t>(width) * height * bands)
-        return false;
-    VipsImage* image = vips_image_new_from_memory(pixels.data(), pixels.size(), width, height,
-                                                  bands, VIPS_FORMAT_UCHAR);
-    if (!image)
-        return false;
+                const std::string& options, int pageHeight) {
+    if (!ImageCodec::init() || pixels.size() != static_cast<std::size_t>(width) * height * bands) return false;
+    VipsImage* image =
+        vips_image_new_from_memory(pixels.data(), pixels.size(), width, height, bands, VIPS_FORMAT_UCHAR);
+    if (!image) return false;
     image->Type = bands >= 3 ? VIPS_INTERPRETATION_sRGB : VIPS_INTERPRETATION_B_W;
-    if (pageHeight > 0)
-        vips_image_set_int(image, VIPS_META_PAGE_HEIGHT, pageHeight);
+    if (pageHeight > 0) vips_image_set_int(image, VIPS_META_PAGE_HEIGHT, pageHeight);
     const int rc = vips_image_write_to_file(image, (path + options).c_str(), nullptr);
     g_object_unref(image);
     vips_error_clear();
     return rc == 0;
 }
 
-std::optional<std::string> env(const char* name)
-{
+std::optional<std::string> env(const char* name) {
     const char* value = std::getenv(name);
-    if (!value)
-        return std::nullopt;
+    if (!value) return std::nullopt;
     return std::string(value);
 }
 

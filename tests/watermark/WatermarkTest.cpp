@@ -43,8 +43,10 @@ TEST(WatermarkEmbed, FirstBitsFollowTheRecordMostSignificantBitFirst) {
     EXPECT_EQ(rgba[5] & 1, 1);
     EXPECT_EQ(rgba[6] & 1, 1);
     for (std::size_t i = 0; i < rgba.size(); ++i) {
-        if (i % 4 == 3) EXPECT_EQ(rgba[i], before[i]) << "alpha must never change";
-        else EXPECT_EQ(rgba[i] & 0xFE, before[i] & 0xFE) << "only bit 0 may change";
+        if (i % 4 == 3)
+            EXPECT_EQ(rgba[i], before[i]) << "alpha must never change";
+        else
+            EXPECT_EQ(rgba[i] & 0xFE, before[i] & 0xFE) << "only bit 0 may change";
     }
 }
 

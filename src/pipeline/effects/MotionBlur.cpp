@@ -47,7 +47,8 @@ void smearRows(const Bytes& src, std::int64_t width, std::int64_t height, std::i
         for (std::int64_t y = y0; y < y1; ++y) {
             const std::uint8_t* in = from + y * width * 4;
             std::uint8_t* dst = to + y * width * 4;
-            smearLine(width, n, [&](std::int64_t x) { return in + x * 4; }, [&](std::int64_t x) { return dst + x * 4; });
+            smearLine(
+                width, n, [&](std::int64_t x) { return in + x * 4; }, [&](std::int64_t x) { return dst + x * 4; });
         }
     });
 }
@@ -111,8 +112,8 @@ void smearAlong(const Bytes& src, std::int64_t width, std::int64_t height, std::
 
 } // namespace
 
-void motionBlur(const Bytes& src, std::int64_t width, std::int64_t height, std::int64_t halfLength,
-                double angleDegrees, Bytes& out) {
+void motionBlur(const Bytes& src, std::int64_t width, std::int64_t height, std::int64_t halfLength, double angleDegrees,
+                Bytes& out) {
     // Far beyond any picture's size; keeps the 32-bit sums and the rounded mean exact.
     halfLength = std::min<std::int64_t>(halfLength, std::int64_t{1} << 22);
     const double phi = (angleDegrees * kPi) / 180;

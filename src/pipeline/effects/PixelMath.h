@@ -26,7 +26,9 @@ inline std::uint8_t toByte(double v) {
 inline std::uint8_t clampByte(std::int64_t v) { return static_cast<std::uint8_t>(std::clamp<std::int64_t>(v, 0, 255)); }
 
 // clamp(c + d) to 0..255 for any 64-bit offset d, without overflow.
-inline std::uint8_t addClamped(std::uint8_t c, std::int64_t d) { return clampByte(c + std::clamp<std::int64_t>(d, -255, 255)); }
+inline std::uint8_t addClamped(std::uint8_t c, std::int64_t d) {
+    return clampByte(c + std::clamp<std::int64_t>(d, -255, 255));
+}
 
 // round(v) with halves away from zero as an integer count: NaN gives 0, values beyond the
 // 64-bit range saturate, so user intensities of any size convert without overflow.
