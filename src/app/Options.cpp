@@ -1,7 +1,7 @@
 #include <cmath>
 
 #include "app/CLI.h"
-#include "app/Files.h"
+#include "platform/Files.h"
 
 namespace quelso::CLI {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/CLI.h"
-#include "app/Files.h"
+#include "platform/Files.h"
 #include "app/Naming.h"
 #include "app/Utf8.h"
 #include "pipeline/ImageLoader.h"
