@@ -110,6 +110,7 @@ private:
     void runFinished();
     void fail(const ImageItemPtr& item, const QString& message);
     void setProcessing(bool busy);
+    void shareCores(int batch);
     bool readLogo(const QUrl& file, Bytes& bytes, std::string& name) const;
 
     ItemListModel items_;
@@ -117,9 +118,9 @@ private:
     std::optional<QString> destination_;
     bool isProcessing_ = false;
     std::atomic<bool> cancelled_{false};
+    std::unique_ptr<Notifier> notifier_;
     std::optional<std::uint64_t> fixedSeed_;
     KeyTestState keyTest_ = KeyUntested;
-    std::unique_ptr<Notifier> notifier_;
     int jobsOutstanding_ = 0;
     QThreadPool queue_;
 };

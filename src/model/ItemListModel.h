@@ -44,7 +44,7 @@ public:
     const QList<ImageItemPtr>& items() const { return items_; }
     // The item with this id, or null.
     ImageItemPtr find(const QString& itemId) const;
-    Q_INVOKABLE quelso::ImageItem* at(int row) const;
+    ImageItem* at(int row) const;
 
     void append(const QList<ImageItemPtr>& added);
     void removeId(const QUuid& id);

@@ -1,0 +1,16 @@
+#pragma once
+// Output file names that never replace an existing file: "<stem>-unique.<ext>",
+// "<stem>-unique-2.<ext>", … or, named from the content, "<name>.<ext>", "<name>-2.<ext>", ….
+#include <optional>
+#include <string>
+
+namespace quelso::OutputName {
+
+// The name before the counter: the content name ("image" when it came out empty), or
+// the input's file name without its extension followed by "-unique".
+std::string base(const std::string& inputPath, const std::optional<std::string>& contentName);
+
+// The folder outputs go to: the destination when there is one, else the input's folder.
+std::string folder(const std::string& inputPath, const std::optional<std::string>& destination);
+
+} // namespace quelso::OutputName

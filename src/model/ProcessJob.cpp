@@ -1,0 +1,57 @@
+#include "model/ProcessJob.h"
+
+#include "model/OutputName.h"
+#include "naming/AIVision.h"
+#include "pipeline/ImageLoader.h"
+#include "pipeline/ImageProcessor.h"
+#include "platform/Files.h"
+#include "platform/SecureRandom.h"
+
+namespace quelso {
+
+namespace {
+
+JobOutcome failed(const char* message) {
+    JobOutcome outcome;
+    outcome.kind = JobOutcome::Failed;
+    outcome.message = QString::fromUtf8(message);
+    return outcome;
+}
+
+} // namespace
+
+JobOutcome runJob(const JobOrder& order, const std::atomic<bool>& cancelled) {
+    const ProcessingSettings& s = order.settings;
+    if (cancelled) return {};
+    std::optional<PixelImage> image = ImageLoader::load(order.inputPath);
+    if (!image) return failed("Couldn\u2019t read image");
+    const std::optional<ProcessResult> result =
+        ImageProcessor::process(*image, s, order.seed ? *order.seed : secureRandomSeed());
+    if (!result) return failed("Encode failed");
+    if (cancelled) return {};
+
+    // The source raster is already decoded: naming looks at it instead of reading the file again.
+    std::optional<std::string> contentName;
+    if (s.smartRename)
+        contentName = AIVision::contentName(*image, s.renameProvider, s.aiAPIKey, s.aiModel, s.aiBaseURL);
+    image.reset();
+    if (cancelled) return {};
+
+    const std::string base = OutputName::base(order.inputPath, contentName);
+    const std::string extension(OutputFormats::fileExtension(s.outputFormat));
+    // Written under a temporary name and moved onto the first name that is still free at
+    // that moment, so two jobs that pick the same name never overwrite one another.
+    const Files::Created created = Files::createUnique(
+        OutputName::folder(order.inputPath, order.destination),
+        [&](int counter) { return Files::numberedName(base, counter, extension); }, result->data);
+    if (created.path.empty()) return failed("Couldn\u2019t write output");
+    JobOutcome written;
+    written.kind = JobOutcome::Written;
+    written.percentChanged = result->percentChanged;
+    written.watermarked = result->watermarkEmbedded;
+    written.outputPath = created.path;
+    written.outputBytes = static_cast<std::int64_t>(result->data.size());
+    return written;
+}
+
+} // namespace quelso
