@@ -53,8 +53,12 @@ void Notifier::notify(const ProcessingSettings& settings, const QString& body, S
 
 void Notifier::playSound(const QString& name) {
     emit soundRequested(name);
-    if (!sound_ && ca_context_create(&sound_) == CA_SUCCESS)
+    if (!sound_ && ca_context_create(&sound_) == CA_SUCCESS) {
+        // Through the desktop's sound server (PulseAudio or PipeWire) only: the bare ALSA
+        // route prints its failures to the terminal on a machine without sound.
+        ca_context_set_driver(sound_, "pulse");
         ca_context_change_props(sound_, CA_PROP_APPLICATION_NAME, "Quelso", nullptr);
+    }
     if (!sound_) return;
     // Without a sound server this fails quietly: the notice is simply not heard.
     ca_context_play(sound_, 0, CA_PROP_EVENT_ID, name.toUtf8().constData(), nullptr);

@@ -13,6 +13,9 @@
 #include "TestSupport.h"
 #include "model/AppModel.h"
 
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
 namespace quelso::test {
 
 // Runs the event loop until done() holds or timeoutMs passes; returns done().
