@@ -32,6 +32,19 @@ QString plural(qsizetype n) {
     return QString::number(n) + (n == 1 ? QStringLiteral(" image") : QStringLiteral(" images"));
 }
 
+struct Logo {
+    Bytes bytes;
+    std::string name;
+};
+
+// The whole file and its name, when it is a regular readable file of sane size.
+std::optional<Logo> readLogo(const QUrl& file) {
+    if (!file.isLocalFile()) return std::nullopt;
+    std::optional<Bytes> bytes = Files::read(file.toLocalFile().toStdString(), kLogoReadLimit);
+    if (!bytes) return std::nullopt;
+    return Logo{std::move(*bytes), file.fileName().toStdString()};
+}
+
 std::optional<std::uint64_t> seedFromEnvironment() {
     bool ok = false;
     const qulonglong seed = qEnvironmentVariable("QUELSO_TEST_SEED").toULongLong(&ok);
@@ -233,21 +246,11 @@ void AppModel::setDestination(const QUrl& folder) {
 
 void AppModel::clearDestination() { setDestination({}); }
 
-bool AppModel::readLogo(const QUrl& file, Bytes& bytes, std::string& name) const {
-    if (!file.isLocalFile()) return false;
-    std::optional<Bytes> read = Files::read(file.toLocalFile().toStdString(), kLogoReadLimit);
-    if (!read) return false;
-    bytes = std::move(*read);
-    name = file.fileName().toStdString();
-    return true;
-}
-
 void AppModel::setLogo(const QUrl& file) {
-    Bytes bytes;
-    std::string name;
-    if (!readLogo(file, bytes, name)) return;
-    settings_.setWatermarkImagePNG(std::move(bytes));
-    settings_.setWatermarkLogoName(std::move(name));
+    if (auto logo = readLogo(file)) {
+        settings_.setWatermarkImagePNG(std::move(logo->bytes));
+        settings_.setWatermarkLogoName(std::move(logo->name));
+    }
 }
 
 void AppModel::clearLogo() {
@@ -256,12 +259,11 @@ void AppModel::clearLogo() {
 }
 
 void AppModel::setLogoStamp(const QUrl& file) {
-    Bytes bytes;
-    std::string name;
-    if (!readLogo(file, bytes, name)) return;
-    settings_.setLogoStampPNG(std::move(bytes));
-    settings_.setLogoStampName(std::move(name));
-    settings_.setLogoStampEnabled(true);
+    if (auto logo = readLogo(file)) {
+        settings_.setLogoStampPNG(std::move(logo->bytes));
+        settings_.setLogoStampName(std::move(logo->name));
+        settings_.setLogoStampEnabled(true);
+    }
 }
 
 void AppModel::clearLogoStamp() {

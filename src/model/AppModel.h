@@ -111,7 +111,6 @@ private:
     void fail(const ImageItemPtr& item, const QString& message);
     void setProcessing(bool busy);
     void shareCores(int batch);
-    bool readLogo(const QUrl& file, Bytes& bytes, std::string& name) const;
 
     ItemListModel items_;
     SettingsModel settings_;

@@ -8,10 +8,7 @@
 
 namespace quelso::test {
 
-class BatchTest : public ModelTest {
-protected:
-    bool idle(AppModel& model) const { return !model.isProcessing(); }
-};
+class BatchTest : public ModelTest {};
 
 TEST_F(BatchTest, AStopInTheMiddleWritesNothingMoreAndAnnouncesNothing) {
     // Eight 6-megapixel photos: each takes far longer than the moment before the stop.

@@ -20,6 +20,7 @@ namespace quelso::test {
 
 // Runs the event loop until done() holds or timeoutMs passes; returns done().
 bool waitFor(const std::function<bool()>& done, int timeoutMs = 120000);
+inline bool idle(AppModel& model) { return !model.isProcessing(); }
 // Runs the event loop for a while (to show that something does not happen).
 void settle(int ms = 300);
 

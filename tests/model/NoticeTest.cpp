@@ -60,7 +60,7 @@ TEST_F(NoticeTest, TheModelRaisesErrorAndCompletionNoticesAsItsSwitchesSay) {
     model->settings()->setNotifyBanner(false);
     model->addFiles({photo("ok.jpg"), url(dir.file("missing.jpg"))});
     model->processAll();
-    ASSERT_TRUE(waitFor([&] { return !model->isProcessing(); }));
+    ASSERT_TRUE(waitFor([&] { return idle(*model); }));
     ASSERT_EQ(sounds.count(), 2);
     EXPECT_EQ(sounds[0][0].toString(), "dialog-error"); // the failure comes first
     EXPECT_EQ(sounds[1][0].toString(), "complete");
@@ -68,7 +68,7 @@ TEST_F(NoticeTest, TheModelRaisesErrorAndCompletionNoticesAsItsSwitchesSay) {
     model->settings()->setNotifyOnError(false);
     model->settings()->setNotifyOnComplete(false);
     model->processAll();
-    ASSERT_TRUE(waitFor([&] { return !model->isProcessing(); }));
+    ASSERT_TRUE(waitFor([&] { return idle(*model); }));
     EXPECT_EQ(sounds.count(), 2);
 }
 

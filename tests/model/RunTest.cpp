@@ -13,8 +13,6 @@ namespace quelso::test {
 
 namespace {
 
-bool idle(AppModel& model) { return !model.isProcessing(); }
-
 std::vector<ImageItem::Status> statuses(AppModel& model) {
     std::vector<ImageItem::Status> out;
     for (const ImageItemPtr& item : model.items()->items()) out.push_back(item->status());

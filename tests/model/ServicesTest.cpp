@@ -40,7 +40,7 @@ TEST_F(ServicesTest, RevealShowsTheOutputInTheFileManagerOnlyWhenThereIsOne) {
     const QString itemId = model->items()->items()[0]->itemId();
     model->reveal(itemId); // nothing written yet: nothing to show
     model->processAll();
-    ASSERT_TRUE(waitFor([&] { return !model->isProcessing(); }));
+    ASSERT_TRUE(waitFor([&] { return idle(*model); }));
     model->reveal(itemId);
     ASSERT_TRUE(waitFor([&] { return !files.shown.isEmpty(); }));
     settle();
