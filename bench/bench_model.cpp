@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "model/AppModel.h"
-#include "pipeline/Parallel.h"
+#include "model/WorkSplit.h"
 
 namespace {
 
@@ -99,7 +99,8 @@ int main(int argc, char** argv) {
     const double before = residentBytes();
     const auto modelStart = std::chrono::steady_clock::now();
     model.processAll();
-    const int running = quelso::workerCount() > 0 ? QThread::idealThreadCount() / quelso::workerCount() : 1;
+    const quelso::WorkSplit::Split split = quelso::WorkSplit::choose(QThread::idealThreadCount(), 16);
+    const int running = split.concurrentItems;
     while (model.isProcessing()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     const double modelSeconds = seconds(modelStart);
     const double peak = peakResidentBytes();
@@ -116,7 +117,7 @@ int main(int argc, char** argv) {
     std::printf("  mottler --cli one after another : %6.2f s  %5.2f images/s\n", cliSeconds, 16 / cliSeconds);
     std::printf("  AppModel batch                  : %6.2f s  %5.2f images/s  (%d items at once, %d pipeline "
                 "threads each)\n",
-                modelSeconds, 16 / modelSeconds, running, quelso::workerCount());
+                modelSeconds, 16 / modelSeconds, running, split.pipelineWorkers);
     std::printf("  ratio batch / command line      : %6.2f\n", cliSeconds / modelSeconds);
     std::printf("  peak memory of the batch        : %6.0f MB above %4.0f MB before; %.1f rasters of the largest "
                 "photo per running item\n",
