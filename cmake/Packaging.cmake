@@ -20,7 +20,7 @@ set(QUELSO_RUNTIME_DATA "fonts-liberation2, fonts-dejavu-core, tesseract-ocr-eng
 if(QUELSO_GUI)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "${QUELSO_RUNTIME_DATA}, qml6-module-qtquick, qml6-module-qtquick-controls, \
 qml6-module-qtquick-templates, qml6-module-qtquick-layouts, qml6-module-qtquick-window, \
-qml6-module-qtquick-dialogs, qml6-module-qtqml-workerscript, qml6-module-qt5compat-graphicaleffects, \
+qml6-module-qtquick-dialogs, qml6-module-qtqml-workerscript, \
 qt6-qpa-plugins, libqt6svg6")
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, qt6-xdgdesktopportal-platformtheme, gnome-keyring")
 else()

@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Controls.Basic
-import Qt5Compat.GraphicalEffects
 import Quelso.Model
 
 // One queued image: thumbnail, name, details, state, and the control that fits the state.
@@ -59,27 +58,16 @@ Rectangle {
             color: Qt.rgba(0, 0, 0, 0.35)
             anchors.verticalCenter: parent.verticalCenter
 
+            // Comes cropped to the frame and rounded like it.
             Image {
                 id: picture
                 objectName: "thumbnail"
                 anchors.fill: parent
                 source: row.thumbnailSource
-                fillMode: Image.PreserveAspectCrop
+                sourceSize: Qt.size(width * Screen.devicePixelRatio, height * Screen.devicePixelRatio)
                 // Read on the GUI thread, where the items live.
                 asynchronous: false
-                visible: false
-            }
-            Rectangle {
-                id: mask
-                anchors.fill: parent
-                radius: 7
-                visible: false
-            }
-            OpacityMask {
-                anchors.fill: parent
-                source: picture
-                maskSource: mask
-                visible: picture.status === Image.Ready
+                visible: status === Image.Ready
             }
             Symbol {
                 objectName: "placeholder"

@@ -1,5 +1,6 @@
 #pragma once
-// Hands the rows their items' thumbnails: "image://thumbs/<itemId>".
+// Hands the rows their items' thumbnails: "image://thumbs/<itemId>", filling the requested
+// size (cropped, not stretched) with the corners rounded like the row's frame.
 #include <QList>
 #include <QPointer>
 #include <QQuickImageProvider>

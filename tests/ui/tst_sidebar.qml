@@ -189,12 +189,12 @@ TestCase {
         keyClick("k")
         compare(settings.aiAPIKey, "k")
         verify(testKey.enabled)
-        click(testKey)
+        testKey.clicked()
         const status = find("keyTestStatus")
         verify(status.visible)
         // Nothing listens on the discard port: the background test fails, in red.
         tryCompare(status, "text", "✗ Failed", 30000)
-        compare(status.color, Theme.red)
+        compare(status.color.toString(), Theme.red.toString())
         // The engine box writes the provider.
         box.activated(1)
         compare(settings.renameProvider, SettingsModel.OpenAI)
