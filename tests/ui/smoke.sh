@@ -30,12 +30,16 @@ unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 pids+=($!)
 window="$(timeout 30 xdotool search --sync --onlyvisible --name '^Quelso$' | head -n 1)" ||
   fail "no window titled Quelso: $(cat "$work/mottler.log")"
-sleep 1 # let the rows and thumbnails draw
 mkdir -p "$(dirname "$shot")"
-import -window "$window" "$shot"
-
-read -r width height < <(identify -format '%w %h\n' "$shot")
+# The first frames may still be empty while the rows and thumbnails arrive: look a few times.
+for attempt in 1 2 3 4 5; do
+  sleep 1
+  import -window "$window" "$shot" || continue
+  read -r width height < <(identify -format '%w %h\n' "$shot")
+  spread="$(convert "$shot" -colorspace gray -format '%[fx:standard_deviation]' info:)"
+  awk -v s="$spread" 'BEGIN { exit !(s > 0.03) }' && break
+done
 [ "$width" -ge 900 ] && [ "$height" -ge 560 ] || fail "window is ${width}×${height}, smaller than 900×560"
-spread="$(convert "$shot" -colorspace gray -format '%[fx:standard_deviation]' info:)"
 awk -v s="$spread" 'BEGIN { exit !(s > 0.03) }' || fail "the window looks blank (grey deviation $spread)"
+kill -0 "${pids[1]}" 2>/dev/null || fail "mottler ended: $(cat "$work/mottler.log")"
 echo "smoke: ${width}×${height}, grey deviation $spread"
