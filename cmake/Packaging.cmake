@@ -21,7 +21,7 @@ if(QUELSO_GUI)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "${QUELSO_RUNTIME_DATA}, qml6-module-qtquick, qml6-module-qtquick-controls, \
 qml6-module-qtquick-templates, qml6-module-qtquick-layouts, qml6-module-qtquick-window, \
 qml6-module-qtquick-dialogs, qml6-module-qtqml-workerscript, \
-qt6-qpa-plugins, libqt6svg6")
+qt6-qpa-plugins")
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, qt6-xdgdesktopportal-platformtheme, gnome-keyring")
 else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "${QUELSO_RUNTIME_DATA}")

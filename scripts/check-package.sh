@@ -4,7 +4,7 @@
 #   scripts/check-package.sh [BUILD-FOLDER]
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="${1:-$root/build}"
+build="$(cd "${1:-$root/build}" && pwd)"
 cmake --build "$build" --target mottler
 (cd "$build" && cpack -G DEB)
 deb="$(ls -t "$build"/quelso_*.deb | head -n 1)"
