@@ -3,22 +3,12 @@
 #include <string>
 
 #include "app/CLI.h"
-
-namespace {
-
-int startDesktop() {
-    std::fputs("mottler: the desktop application is not part of this build; "
-               "use --cli, --extract or --suggest-name (see --help)\n",
-               stderr);
-    return 1;
-}
-
-} // namespace
+#include "app/Desktop.h"
 
 int main(int argc, char** argv) {
     using namespace quelso;
     const CLI::Args args(argv + (argc > 0 ? 1 : 0), argv + argc);
-    if (args.empty()) return startDesktop();
+    if (args.empty()) return runDesktop(argc, argv);
     const std::string& mode = args[0];
     const CLI::Args rest(args.begin() + 1, args.end());
     if (mode == "--cli") return CLI::process(rest);
@@ -32,5 +22,5 @@ int main(int argc, char** argv) {
         std::printf("mottler %s\n", QUELSO_VERSION);
         return 0;
     }
-    return startDesktop();
+    return runDesktop(argc, argv);
 }

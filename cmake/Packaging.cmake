@@ -1,0 +1,29 @@
+# Install rules for the program and a Debian package made from them (cpack -G DEB).
+include(GNUInstallDirs)
+install(TARGETS mottler RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME quelso)
+set(CPACK_PACKAGE_VENDOR "Quelso")
+set(CPACK_PACKAGE_CONTACT "Quelso maintainers <maintainers@quelso.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Batch image tool that makes unique copies of pictures")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Quelso turns each picture into a copy that looks the same but differs in its pixels and bytes,\n"
+    "with optional watermarks and content-based file names. The mottler command runs it on the\n"
+    "command line or opens its window.")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+# Libraries the binary links are found by dpkg-shlibdeps. What it cannot see is listed here:
+# data the engine reads at run time and, for the window, the QML modules and plugins Qt loads.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(QUELSO_RUNTIME_DATA "fonts-liberation2, fonts-dejavu-core, tesseract-ocr-eng, tesseract-ocr-ara, opencv-data")
+if(QUELSO_GUI)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "${QUELSO_RUNTIME_DATA}, qml6-module-qtquick, qml6-module-qtquick-controls, \
+qml6-module-qtquick-templates, qml6-module-qtquick-layouts, qml6-module-qtquick-window, \
+qml6-module-qtquick-dialogs, qml6-module-qtqml-workerscript, \
+qt6-qpa-plugins")
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, qt6-xdgdesktopportal-platformtheme, gnome-keyring")
+else()
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "${QUELSO_RUNTIME_DATA}")
+endif()
+include(CPack)

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# The real mottler window on a virtual X server: started with two pictures, found by its
+# title, photographed, and checked for size and content.
+#   smoke.sh MOTTLER OUTPUT.png
+set -euo pipefail
+mottler="$1"
+shot="$2"
+work="$(mktemp -d)"
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "smoke: $*" >&2; exit 1; }
+
+convert -size 640x480 gradient:steelblue-orange "$work/one.jpg"
+convert -size 480x640 radial-gradient:gold-darkgreen "$work/two.png"
+
+# The server picks a free display and writes its number to fd 3.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=":$(cat "$work/display")"
+unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+
+"$mottler" "$work/one.jpg" "$work/two.png" 2>"$work/mottler.log" &
+pids+=($!)
+window="$(timeout 30 xdotool search --sync --onlyvisible --name '^Quelso$' | head -n 1)" ||
+  fail "no window titled Quelso: $(cat "$work/mottler.log")"
+mkdir -p "$(dirname "$shot")"
+# The first frames may still be empty while the rows and thumbnails arrive: look a few times.
+for attempt in 1 2 3 4 5; do
+  sleep 1
+  import -window "$window" "$shot" || continue
+  read -r width height < <(identify -format '%w %h\n' "$shot")
+  spread="$(convert "$shot" -colorspace gray -format '%[fx:standard_deviation]' info:)"
+  awk -v s="$spread" 'BEGIN { exit !(s > 0.03) }' && break
+done
+[ "$width" -ge 900 ] && [ "$height" -ge 560 ] || fail "window is ${width}×${height}, smaller than 900×560"
+awk -v s="$spread" 'BEGIN { exit !(s > 0.03) }' || fail "the window looks blank (grey deviation $spread)"
+kill -0 "${pids[1]}" 2>/dev/null || fail "mottler ended: $(cat "$work/mottler.log")"
+echo "smoke: ${width}×${height}, grey deviation $spread"
