@@ -32,14 +32,18 @@ window="$(timeout 30 xdotool search --sync --onlyvisible --name '^Quelso$' | hea
   fail "no window titled Quelso: $(cat "$work/mottler.log")"
 mkdir -p "$(dirname "$shot")"
 # The first frames may still be empty while the rows and thumbnails arrive: look a few times.
+# A capture taken while the window is being mapped can fail or come out unreadable; each
+# step may fail without ending the script, and the last readable capture is judged.
+width=0 height=0 spread=0
 for attempt in 1 2 3 4 5; do
   sleep 1
-  import -window "$window" "$shot" || continue
-  read -r width height < <(identify -format '%w %h\n' "$shot")
-  spread="$(convert "$shot" -colorspace gray -format '%[fx:standard_deviation]' info:)"
+  import -window "$window" "$shot" 2>>"$work/import.log" || continue
+  size="$(identify -format '%w %h' "$shot" 2>>"$work/import.log")" || continue
+  read -r width height <<<"$size"
+  spread="$(convert "$shot" -colorspace gray -format '%[fx:standard_deviation]' info: 2>>"$work/import.log")" || continue
   awk -v s="$spread" 'BEGIN { exit !(s > 0.03) }' && break
 done
-[ "$width" -ge 900 ] && [ "$height" -ge 560 ] || fail "window is ${width}×${height}, smaller than 900×560"
+[ "$width" -ge 900 ] && [ "$height" -ge 560 ] || fail "window is ${width}×${height}, smaller than 900×560: $(cat "$work/import.log")"
 awk -v s="$spread" 'BEGIN { exit !(s > 0.03) }' || fail "the window looks blank (grey deviation $spread)"
 kill -0 "${pids[1]}" 2>/dev/null || fail "mottler ended: $(cat "$work/mottler.log")"
 echo "smoke: ${width}×${height}, grey deviation $spread"
