@@ -15,9 +15,9 @@
 #include <string>
 
 #include "../tests/pipeline/EffectsReference.h"
-#include "pipeline/Effects.h"
+#include "effects/Effects.h"
 #include "pipeline/ImageProcessor.h"
-#include "pipeline/Parallel.h"
+#include "core/Parallel.h"
 
 using namespace quelso;
 

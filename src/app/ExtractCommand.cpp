@@ -2,7 +2,7 @@
 #include <string>
 
 #include "app/CLI.h"
-#include "app/Utf8.h"
+#include "platform/Utf8.h"
 #include "pipeline/ImageLoader.h"
 #include "watermark/Watermark.h"
 

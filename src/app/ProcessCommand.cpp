@@ -7,7 +7,7 @@
 #include "app/CLI.h"
 #include "platform/Files.h"
 #include "app/Naming.h"
-#include "app/Utf8.h"
+#include "platform/Utf8.h"
 #include "pipeline/ImageLoader.h"
 #include "pipeline/ImageProcessor.h"
 #include "platform/SecureRandom.h"

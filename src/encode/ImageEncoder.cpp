@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "core/Alpha.h"
 #include "encode/mot_webp.h"
-#include "pipeline/ImageLoader.h"
 #include "platform/ImageCodec.h"
 
 namespace quelso::ImageEncoder {
@@ -52,8 +52,8 @@ std::optional<Bytes> encodeWithCodec(const Bytes& rgba, int width, int height, I
     const auto q = format == ImageCodec::SaveFormat::png ? std::optional<int>(100) : codecQuality(quality);
     if (!q) return std::nullopt;
     Bytes copy(rgba.begin(), rgba.begin() + static_cast<std::ptrdiff_t>(std::int64_t{width} * height * 4));
-    ImageLoader::premultiply(copy);
-    if (format != ImageCodec::SaveFormat::jpeg) ImageLoader::unpremultiply(copy);
+    premultiply(copy);
+    if (format != ImageCodec::SaveFormat::jpeg) unpremultiply(copy);
     return ImageCodec::encode(copy.data(), width, height, format, *q);
 }
 

@@ -7,6 +7,7 @@
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "core/Alpha.h"
 #include "naming/HttpClient.h"
 #include "naming/JsonReply.h"
 #include "naming/OpaqueRGB.h"
@@ -107,7 +108,7 @@ std::optional<std::string> jpegBase64(const PixelImage& picture, int maxDim) {
         for (int y = 0; y < bgr.rows; ++y) {
             cv::Vec3b* out = bgr.ptr<cv::Vec3b>(y);
             for (int x = 0; x < bgr.cols; ++x, in += 4)
-                for (int c = 0; c < 3; ++c) out[x][2 - c] = static_cast<std::uint8_t>((in[c] * in[3] + 127) / 255);
+                for (int c = 0; c < 3; ++c) out[x][2 - c] = premultiplied(in[c], in[3]);
         }
         if (width != picture.width || height != picture.height)
             cv::resize(bgr, bgr, cv::Size(static_cast<int>(width), static_cast<int>(height)), 0, 0, cv::INTER_AREA);

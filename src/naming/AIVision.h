@@ -11,8 +11,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "pipeline/PixelImage.h"
-#include "pipeline/ProcessingSettings.h"
+#include "core/PixelImage.h"
+#include "settings/ProcessingSettings.h"
 
 namespace quelso::AIVision {
 

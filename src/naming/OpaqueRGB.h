@@ -3,7 +3,7 @@
 // parts shown over white (as on a page), reduced when larger than they need.
 #include <opencv2/core.hpp>
 
-#include "pipeline/PixelImage.h"
+#include "core/PixelImage.h"
 
 namespace quelso {
 

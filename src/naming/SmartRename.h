@@ -9,7 +9,7 @@
 
 #include "naming/ImageClassifier.h"
 #include "naming/TextRecognizer.h"
-#include "pipeline/PixelImage.h"
+#include "core/PixelImage.h"
 
 namespace quelso::SmartRename {
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "core/Alpha.h"
 #include "pipeline/ImageLoader.h"
 #include "platform/Canvas.h"
 
@@ -19,7 +20,7 @@ void stampLogo(Bytes& rgba, std::int64_t width, std::int64_t height, const Bytes
     const double lw0 = double(std::max<std::int64_t>(decoded->width, 1));
     const double lh0 = double(decoded->height);
 
-    ImageLoader::premultiply(rgba);
+    premultiply(rgba);
 
     // Drawing frame: origin at the bottom-left corner, y upwards. Nothing is snapped to
     // whole pixels; the canvas resamples into the fractional rectangle.
@@ -34,7 +35,7 @@ void stampLogo(Bytes& rgba, std::int64_t width, std::int64_t height, const Bytes
         canvas->drawImage(*logo, Rect{x, y, w, h});
     }
 
-    ImageLoader::unpremultiply(rgba);
+    unpremultiply(rgba);
 }
 
 } // namespace quelso::ImageProcessor

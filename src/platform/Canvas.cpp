@@ -1,5 +1,7 @@
 #include "platform/Canvas.h"
 
+#include "core/Alpha.h"
+
 #include <cairo.h>
 #include <glib.h>
 #include <pango/pangocairo.h>
@@ -68,12 +70,10 @@ std::optional<CanvasImage> CanvasImage::from(const PixelImage& image) {
     for (std::int64_t y = 0; y < image.height; ++y) {
         std::uint8_t* row = base + y * stride;
         std::memcpy(row, src + y * image.width * 4, std::size_t(image.width) * 4);
-        // Cairo wants premultiplied colour; same rounding as the raster's own premultiply.
+        // Cairo wants premultiplied colour.
         for (std::int64_t x = 0; x < image.width; ++x) {
             std::uint8_t* p = row + x * 4;
-            const unsigned a = p[3];
-            if (a != 255)
-                for (int c = 0; c < 3; ++c) p[c] = std::uint8_t((p[c] * a + 127) / 255);
+            for (int c = 0; c < 3; ++c) p[c] = premultiplied(p[c], p[3]);
         }
         rgbaToNative(row, std::size_t(image.width));
     }

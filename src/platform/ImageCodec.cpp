@@ -1,6 +1,6 @@
 #include "platform/ImageCodec.h"
 
-#include "pipeline/RasterBuffer.h"
+#include "core/RasterBuffer.h"
 #include "platform/ImageCodecHeif.h"
 
 #include <fcntl.h>

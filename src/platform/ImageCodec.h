@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "pipeline/PixelImage.h"
+#include "core/PixelImage.h"
 
 namespace quelso::ImageCodec {
 

@@ -2,7 +2,7 @@
 // Editing of the HEIF files the codec writes.
 #include <optional>
 
-#include "pipeline/PixelImage.h"
+#include "core/PixelImage.h"
 
 namespace quelso::ImageCodec {
 

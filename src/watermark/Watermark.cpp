@@ -3,7 +3,7 @@
 #include <cstring>
 #include <limits>
 
-#include "pipeline/Parallel.h"
+#include "core/Parallel.h"
 
 namespace quelso::Watermark {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Utf8.h"
+#include "platform/Utf8.h"
 
 namespace quelso {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "EffectsReference.h"
-#include "pipeline/Effects.h"
-#include "pipeline/Parallel.h"
+#include "effects/Effects.h"
+#include "core/Parallel.h"
 
 namespace quelso {
 namespace {

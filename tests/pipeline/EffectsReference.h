@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "pipeline/ProcessingSettings.h"
+#include "settings/ProcessingSettings.h"
 
 namespace quelso::reference {
 

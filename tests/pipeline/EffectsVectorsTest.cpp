@@ -6,7 +6,7 @@
 #include <cmath>
 #include <functional>
 
-#include "pipeline/Effects.h"
+#include "effects/Effects.h"
 
 namespace quelso {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "pipeline/ProcessingSettings.h"
+#include "settings/ProcessingSettings.h"
 
 namespace quelso {
 namespace {
