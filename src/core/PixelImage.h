@@ -16,4 +16,11 @@ struct PixelImage {
     std::int64_t pixelCount() const { return width * height; }
 };
 
+// True when the picture has pixels, sides of at most a million, and exactly the bytes its
+// size calls for.
+inline bool isWellFormed(const PixelImage& picture) {
+    return picture.width > 0 && picture.height > 0 && picture.width <= 1'000'000 && picture.height <= 1'000'000 &&
+           picture.rgba.size() == static_cast<std::size_t>(picture.width * picture.height * 4);
+}
+
 } // namespace quelso

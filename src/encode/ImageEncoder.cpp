@@ -5,6 +5,8 @@
 #include <limits>
 
 #include "core/Alpha.h"
+#include "encode/HeifExif.h"
+#include "encode/JpegIcc.h"
 #include "encode/mot_webp.h"
 #include "platform/ImageCodec.h"
 
@@ -46,7 +48,9 @@ std::optional<int> codecQuality(double quality) {
 
 // The codec receives the colours a premultiplied hand-over leaves: fully transparent pixels
 // become transparent black, faint ones lose precision, and JPEG, having no alpha, shows the
-// premultiplied colour (the picture over black).
+// premultiplied colour (the picture over black). The saved file then gets the standard sRGB
+// profile and nothing else: JPEG has the profile put back that libvips had to strip, HEIF
+// loses the EXIF block libvips adds.
 std::optional<Bytes> encodeWithCodec(const Bytes& rgba, int width, int height, ImageCodec::SaveFormat format,
                                      double quality) {
     const auto q = format == ImageCodec::SaveFormat::png ? std::optional<int>(100) : codecQuality(quality);
@@ -54,7 +58,17 @@ std::optional<Bytes> encodeWithCodec(const Bytes& rgba, int width, int height, I
     Bytes copy(rgba.begin(), rgba.begin() + static_cast<std::ptrdiff_t>(std::int64_t{width} * height * 4));
     premultiply(copy);
     if (format != ImageCodec::SaveFormat::jpeg) unpremultiply(copy);
-    return ImageCodec::encode(copy.data(), width, height, format, *q);
+    const std::optional<Bytes> saved = ImageCodec::encode(copy.data(), width, height, format, *q);
+    if (!saved) return std::nullopt;
+    switch (format) {
+    case ImageCodec::SaveFormat::jpeg:
+        return JpegIcc::withProfile(*saved, ImageCodec::srgbProfile());
+    case ImageCodec::SaveFormat::heif:
+        return HeifExif::withoutExifItems(*saved);
+    case ImageCodec::SaveFormat::png:
+        break;
+    }
+    return saved;
 }
 
 } // namespace

@@ -7,9 +7,6 @@
 
 namespace quelso {
 
-// True when the raster's size and byte count agree and it has pixels.
-bool isWellFormed(const PixelImage& picture);
-
 // 8-bit RGB, longer side at most maxSide (area-averaged when reduced; never enlarged).
 cv::Mat opaqueRGB(const PixelImage& picture, int maxSide);
 

@@ -1,6 +1,7 @@
 #pragma once
 // The image codec service: the only place that talks to libvips. Decodes the formats the
-// program reads into straight-alpha sRGB RGBA rasters and encodes PNG, JPEG and HEIF.
+// program reads into straight-alpha sRGB RGBA rasters, makes previews, and saves PNG, JPEG
+// and HEIF through libvips' savers.
 //
 // Only JPEG, PNG, WebP, HEIF/AVIF, TIFF, GIF and BMP are read; every other libvips loader is
 // refused, and damaged files are refused rather than half decoded. Nothing here prints.
@@ -40,11 +41,17 @@ std::optional<PixelImage> decodeBytes(const std::uint8_t* data, std::size_t size
 // An upright sRGB preview whose longer side is at most maxSide (never enlarged).
 std::optional<PixelImage> thumbnail(const std::string& path, int maxSide);
 
+// The same reduction for a picture already decoded; its profile is not carried over.
+// Absent for a raster that is not well formed.
+std::optional<PixelImage> thumbnail(const PixelImage& picture, int maxSide);
+
 enum class SaveFormat { png, jpeg, heif };
 
-// Encodes width * height straight-alpha RGBA pixels tagged with the standard sRGB profile and
-// nothing else of any source. JPEG keeps the colour channels only. quality (1..100) is used
-// by JPEG and HEIF. Absent on failure.
+// Saves width * height straight-alpha RGBA pixels and nothing of any source. PNG and HEIF
+// carry the standard sRGB profile, HEIF also the EXIF block libvips always adds; JPEG keeps
+// the colour channels only and carries no metadata at all, since libvips cannot leave its
+// EXIF block out without dropping the profile too. quality (1..100) is used by JPEG and
+// HEIF. Absent on failure.
 std::optional<Bytes> encode(const std::uint8_t* rgba, int width, int height, SaveFormat format, int quality);
 
 // A standard sRGB ICC profile.

@@ -1,13 +1,16 @@
 #pragma once
 // Plain transcriptions of the effects and the random steps as written: one pixel at a time,
-// sequential, no tables, no running tricks, and a generator of their own. The optimised code
-// is measured against these, in the tests byte for byte and in the benchmark for speed.
+// sequential, no lookup tables, no running tricks, and a generator of their own; strengths
+// become parameters through the chain's own strength table. The optimised code is measured
+// against these, in the tests byte for byte and in the benchmark for speed.
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
 #include <vector>
 
+#include "core/PixelMath.h"
+#include "effects/Strength.h"
 #include "settings/ProcessingSettings.h"
 
 namespace quelso::reference {
@@ -15,7 +18,7 @@ namespace quelso::reference {
 using Bytes = std::vector<std::uint8_t>;
 using I = std::int64_t;
 using Pixel = std::array<std::uint8_t, 4>;
-constexpr double kTwoPi = 6.283185307179586, kPi = 3.141592653589793;
+namespace strength = effects::strength;
 
 struct Rng {
     std::uint64_t state;
@@ -79,7 +82,7 @@ inline void boxBlur(Bytes& rgba, I w, I h, I r) {
 }
 
 inline void sharpen(Bytes& rgba, I w, I h, double intensity) {
-    const double k = intensity * 1.2;
+    const double k = strength::sharpenAmount(intensity);
     Bytes blurred = rgba;
     boxBlur(blurred, w, h, 1);
     for (std::size_t i = 0; i < rgba.size(); ++i)
@@ -102,14 +105,15 @@ inline void colorReplace(Bytes& rgba, RGBColor from, RGBColor to, double toleran
 }
 
 inline void brightnessContrast(Bytes& rgba, double intensity) {
-    const double g = 1 + intensity * 0.12, b = intensity * 4.0;
+    const auto [g, b] = strength::toneLine(intensity);
     for (std::size_t i = 0; i < rgba.size(); ++i)
         if (i % 4 != 3) rgba[i] = toByte(((g * (rgba[i] - 128)) + 128) + b);
 }
 
 inline void vignette(Bytes& rgba, I w, I h, double intensity) {
-    const double s = intensity * 0.55;
-    if (!(s > 0)) return;
+    const auto darkening = strength::vignetteStrength(intensity);
+    if (!darkening) return;
+    const double s = *darkening;
     const double cx = w * 0.5, cy = h * 0.5, m = std::sqrt(cy * cy + cx * cx);
     for (I y = 0; y < h; ++y)
         for (I x = 0; x < w; ++x) {
@@ -120,9 +124,9 @@ inline void vignette(Bytes& rgba, I w, I h, double intensity) {
 }
 
 inline void grain(Bytes& rgba, double intensity, Rng& rng) {
-    const double n = std::round(intensity * 20);
-    if (!(n >= 1)) return;
-    const I span = n >= 0x1p63 ? INT64_MAX : static_cast<I>(n); // saturates
+    const auto largestStep = strength::grainSpan(intensity);
+    if (!largestStep) return;
+    const I span = *largestStep;
     for (std::size_t i = 0; i < rgba.size(); i += 4) {
         const I d = rng.integer(-span, span);
         for (int c = 0; c < 3; ++c) rgba[i + c] = plus(rgba[i + c], d);
@@ -172,15 +176,15 @@ Bytes resample(const Bytes& src, I w, I h, const Source& source) {
 
 inline Bytes warp(const Bytes& src, I w, I h, double a) {
     return resample(src, w, h, [&](I x, I y) {
-        return bilinear(src, w, h, a * std::sin((y * kTwoPi) / (h / 3.0)) + x,
-                        a * std::sin((x * kTwoPi) / (w / 3.0)) + y);
+        return bilinear(src, w, h, a * std::sin((y * (2 * kPi)) / (h / 3.0)) + x,
+                        a * std::sin((x * (2 * kPi)) / (w / 3.0)) + y);
     });
 }
 
 inline Bytes wave(const Bytes& src, I w, I h, double a) {
     return resample(src, w, h, [&](I x, I y) {
-        return bilinear(src, w, h, a * std::sin((y * kTwoPi) / (h / 6.0)) + x,
-                        a * std::cos((x * kTwoPi) / (w / 6.0)) + y);
+        return bilinear(src, w, h, a * std::sin((y * (2 * kPi)) / (h / 6.0)) + x,
+                        a * std::cos((x * (2 * kPi)) / (w / 6.0)) + y);
     });
 }
 
@@ -210,20 +214,18 @@ inline Bytes motionBlur(const Bytes& src, I w, I h, I n, double angle) {
 }
 
 // Steps 2 to 13 of the chain on a raster of the given size, with the conditions and derived
-// parameters of the chain (motion blur's half-length limited to 22, as the chain does).
+// parameters of the chain.
 inline void chain(Bytes& rgba, I w, I h, const ProcessingSettings& s, Rng& rng) {
-    if (s.warpEnabled && s.warpIntensity * 3.5 > 0.05) rgba = warp(rgba, w, h, s.warpIntensity * 3.5);
-    if (s.waveEnabled && s.waveIntensity * 12 > 0.1) rgba = wave(rgba, w, h, s.waveIntensity * 12);
-    if (s.twirlEnabled && s.twirlIntensity * kPi / 2 > 0.01) rgba = twirl(rgba, w, h, s.twirlIntensity * kPi / 2);
-    const double n = std::round(s.motionBlurIntensity * 22);
-    if (s.motionBlurEnabled && n >= 1)
-        rgba = motionBlur(rgba, w, h, static_cast<I>(std::min(n, 22.0)), s.motionBlurAngle);
-    const double r = std::round(s.blurIntensity * 3);
-    if (s.blurEnabled && r >= 1) boxBlur(rgba, w, h, static_cast<I>(r));
+    if (const auto a = strength::warpAmplitude(s.warpIntensity); s.warpEnabled && a) rgba = warp(rgba, w, h, *a);
+    if (const auto a = strength::waveAmplitude(s.waveIntensity); s.waveEnabled && a) rgba = wave(rgba, w, h, *a);
+    if (const auto a = strength::twirlAngle(s.twirlIntensity); s.twirlEnabled && a) rgba = twirl(rgba, w, h, *a);
+    if (const auto n = strength::motionBlurHalfLength(s.motionBlurIntensity); s.motionBlurEnabled && n)
+        rgba = motionBlur(rgba, w, h, *n, s.motionBlurAngle);
+    if (const auto r = strength::blurRadius(s.blurIntensity); s.blurEnabled && r) boxBlur(rgba, w, h, *r);
     if (s.sharpenEnabled) sharpen(rgba, w, h, s.sharpenIntensity);
     if (s.colorReplaceEnabled) colorReplace(rgba, s.colorReplaceFrom, s.colorReplaceTo, s.colorReplaceTolerance);
     if (s.bcEnabled) brightnessContrast(rgba, s.bcIntensity);
-    if (s.vignetteEnabled && s.vignetteIntensity * 0.55 > 0) vignette(rgba, w, h, s.vignetteIntensity);
+    if (s.vignetteEnabled) vignette(rgba, w, h, s.vignetteIntensity);
     if (s.colorShift) colorShift(rgba, rng);
     if (s.noiseEnabled && s.noiseStrength >= 1) noise(rgba, s.noiseStrength, rng);
     if (s.grainEnabled) grain(rgba, s.grainIntensity, rng);

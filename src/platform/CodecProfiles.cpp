@@ -17,12 +17,11 @@ public:
 
     std::optional<std::uint32_t> u32(std::size_t at) const {
         if (!fits(at, 4)) return std::nullopt;
-        return (std::uint32_t{data_[at]} << 24) | (std::uint32_t{data_[at + 1]} << 16) |
-               (std::uint32_t{data_[at + 2]} << 8) | data_[at + 3];
+        return static_cast<std::uint32_t>(readBigEndian(data_ + at, 4));
     }
     std::optional<std::uint16_t> u16(std::size_t at) const {
         if (!fits(at, 2)) return std::nullopt;
-        return static_cast<std::uint16_t>((data_[at] << 8) | data_[at + 1]);
+        return static_cast<std::uint16_t>(readBigEndian(data_ + at, 2));
     }
     std::optional<double> s15Fixed16(std::size_t at) const {
         const auto raw = u32(at);
@@ -80,7 +79,7 @@ std::optional<double> evaluateCurve(const IccReader& icc, std::size_t at, double
         if (!type || *type >= kParams.size()) return std::nullopt;
         std::array<double, 7> p{};
         for (int i = 0; i < kParams[*type]; ++i) {
-            const auto v = icc.s15Fixed16(at + 12 + std::size_t(i) * 4);
+            const auto v = icc.s15Fixed16(at + 12 + static_cast<std::size_t>(i) * 4);
             if (!v) return std::nullopt;
             p[static_cast<std::size_t>(i)] = *v;
         }

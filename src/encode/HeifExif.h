@@ -1,10 +1,10 @@
 #pragma once
-// Editing of the HEIF files the codec writes.
+// HEIF files without their Exif metadata items.
 #include <optional>
 
-#include "core/PixelImage.h"
+#include "core/Bytes.h"
 
-namespace quelso::ImageCodec {
+namespace quelso::HeifExif {
 
 // The same HEIF file without its Exif metadata items: their item entries, locations and
 // references are dropped and their bytes blanked. libvips always writes an EXIF block of its
@@ -12,4 +12,4 @@ namespace quelso::ImageCodec {
 // Absent when the file does not have the plain single-meta layout that libheif writes.
 std::optional<Bytes> withoutExifItems(const Bytes& heif);
 
-} // namespace quelso::ImageCodec
+} // namespace quelso::HeifExif
