@@ -14,7 +14,7 @@
 #include <functional>
 #include <string>
 
-#include "../tests/pipeline/EffectsReference.h"
+#include "EffectsReference.h"
 #include "effects/Effects.h"
 #include "effects/Strength.h"
 #include "pipeline/ImageProcessor.h"

@@ -46,8 +46,8 @@ std::uint32_t versionAndFlags(const Bytes& data, const Box& box) {
 }
 
 Bytes startBox(const std::string& type) {
-    Bytes out(4, 0);
-    out.insert(out.end(), type.begin(), type.end());
+    Bytes out(4 + type.size(), 0);
+    std::copy(type.begin(), type.end(), out.begin() + 4);
     return out;
 }
 

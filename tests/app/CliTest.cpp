@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "TestImages.h"
 #include "TestSupport.h"
 #include "app/CLI.h"
 

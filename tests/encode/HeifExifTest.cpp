@@ -1,6 +1,7 @@
 // HEIF files without the EXIF block libvips adds.
 #include <gtest/gtest.h>
 
+#include "TestImages.h"
 #include "TestSupport.h"
 #include "encode/HeifExif.h"
 #include "platform/ImageCodec.h"

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <optional>
 
+#include "TestImages.h"
 #include "TestSupport.h"
 
 namespace quelso {

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <random>
 
+#include "TestImages.h"
 #include "TestSupport.h"
 #include "platform/ImageCodec.h"
 

@@ -6,6 +6,7 @@
 #include <numbers>
 #include <thread>
 
+#include "TestImages.h"
 #include "TestSupport.h"
 
 namespace quelso {
