@@ -15,10 +15,10 @@
 #include <string>
 
 #include "EffectsReference.h"
+#include "core/Parallel.h"
 #include "effects/Effects.h"
 #include "effects/Strength.h"
 #include "pipeline/ImageProcessor.h"
-#include "core/Parallel.h"
 
 using namespace quelso;
 namespace strength = effects::strength;
@@ -121,11 +121,11 @@ long peakGrowthBytes(const std::function<void()>& f) {
         const long before = statusBytes("VmRSS");
         f();
         const long growth = statusBytes("VmHWM") - before;
-        (void)!write(fds[1], &growth, sizeof growth);
+        static_cast<void>(!write(fds[1], &growth, sizeof growth));
         _exit(0);
     }
     long growth = -1;
-    (void)!read(fds[0], &growth, sizeof growth);
+    static_cast<void>(!read(fds[0], &growth, sizeof growth));
     close(fds[0]);
     close(fds[1]);
     waitpid(child, nullptr, 0);
@@ -227,11 +227,13 @@ int main() {
     image.height = H;
     ProcessingSettings withEncode = s;
     withEncode.smartRename = false;
-    const long processGrowth = peakGrowthBytes([&] { (void)ImageProcessor::process(image, withEncode, kSeed); });
+    const long processGrowth =
+        peakGrowthBytes([&] { static_cast<void>(ImageProcessor::process(image, withEncode, kSeed)); });
     ProcessingSettings encodeOnly;
     encodeOnly.smartRename = false;
     encodeOnly.forceUnique = false;
-    const long encodeGrowth = peakGrowthBytes([&] { (void)ImageProcessor::process(image, encodeOnly, kSeed); });
+    const long encodeGrowth =
+        peakGrowthBytes([&] { static_cast<void>(ImageProcessor::process(image, encodeOnly, kSeed)); });
     std::printf("peak memory in rasters of %.0f MB, the input included: effects chain %.2f; whole process "
                 "with every effect and the WebP encode %.2f; the same with every effect off %.2f\n",
                 rasterBytes / 1e6, 1 + chainGrowth / rasterBytes, 1 + processGrowth / rasterBytes,

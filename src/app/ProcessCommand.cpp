@@ -5,12 +5,12 @@
 #include <string>
 
 #include "app/CLI.h"
-#include "platform/Files.h"
 #include "app/Naming.h"
-#include "platform/Utf8.h"
 #include "pipeline/ImageLoader.h"
 #include "pipeline/ImageProcessor.h"
+#include "platform/Files.h"
 #include "platform/SecureRandom.h"
+#include "platform/Utf8.h"
 #include "watermark/Watermark.h"
 
 namespace quelso::CLI {

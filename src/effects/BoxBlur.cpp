@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <vector>
 
-#include "effects/Effects.h"
 #include "core/Parallel.h"
-#include "effects/BoxBlurRows.h"
-#include "effects/ExactDivision.h"
 #include "core/PixelMath.h"
+#include "effects/BoxBlurRows.h"
+#include "effects/Effects.h"
+#include "effects/ExactDivision.h"
 
 namespace quelso::effects {
 

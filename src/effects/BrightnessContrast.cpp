@@ -1,9 +1,9 @@
 #include <array>
 
-#include "effects/Effects.h"
-#include "effects/Strength.h"
 #include "core/Parallel.h"
 #include "core/PixelMath.h"
+#include "effects/Effects.h"
+#include "effects/Strength.h"
 
 namespace quelso::effects {
 

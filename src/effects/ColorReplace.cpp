@@ -2,9 +2,9 @@
 #include <array>
 #include <cmath>
 
-#include "effects/Effects.h"
 #include "core/Parallel.h"
 #include "core/PixelMath.h"
+#include "effects/Effects.h"
 
 namespace quelso::effects {
 

@@ -1,8 +1,8 @@
 #include <array>
 
-#include "effects/Effects.h"
 #include "core/Parallel.h"
 #include "core/PixelMath.h"
+#include "effects/Effects.h"
 
 namespace quelso::effects {
 

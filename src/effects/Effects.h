@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "core/PixelImage.h"
-#include "settings/ProcessingSettings.h"
 #include "core/SplitMix64.h"
+#include "settings/ProcessingSettings.h"
 
 namespace quelso::effects {
 

@@ -1,7 +1,7 @@
-#include "effects/Effects.h"
-#include "effects/Strength.h"
 #include "core/PixelMath.h"
+#include "effects/Effects.h"
 #include "effects/SeededRuns.h"
+#include "effects/Strength.h"
 
 namespace quelso::effects {
 

@@ -2,11 +2,11 @@
 #include <cmath>
 #include <vector>
 
-#include "effects/Effects.h"
 #include "core/Parallel.h"
 #include "core/PixelMath.h"
 #include "core/RasterBuffer.h"
 #include "effects/BoxBlurRows.h"
+#include "effects/Effects.h"
 #include "effects/ExactDivision.h"
 #include "effects/Resample.h"
 

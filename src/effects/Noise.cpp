@@ -1,5 +1,5 @@
-#include "effects/Effects.h"
 #include "core/PixelMath.h"
+#include "effects/Effects.h"
 #include "effects/SeededRuns.h"
 
 namespace quelso::effects {

@@ -17,8 +17,8 @@
 #include <optional>
 
 #include "core/Parallel.h"
-#include "core/SplitMix64.h"
 #include "core/PixelMath.h"
+#include "core/SplitMix64.h"
 
 namespace quelso::effects {
 

@@ -1,9 +1,9 @@
 #include <vector>
 
+#include "core/PixelMath.h"
+#include "effects/BoxBlurRows.h"
 #include "effects/Effects.h"
 #include "effects/Strength.h"
-#include "effects/BoxBlurRows.h"
-#include "core/PixelMath.h"
 
 namespace quelso::effects {
 

@@ -2,9 +2,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "effects/Effects.h"
 #include "core/Parallel.h"
 #include "core/RasterBuffer.h"
+#include "effects/Effects.h"
 #include "effects/Resample.h"
 
 namespace quelso::effects {

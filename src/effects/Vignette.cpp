@@ -1,10 +1,10 @@
 #include <cmath>
 #include <vector>
 
-#include "effects/Effects.h"
-#include "effects/Strength.h"
 #include "core/Parallel.h"
 #include "core/PixelMath.h"
+#include "effects/Effects.h"
+#include "effects/Strength.h"
 
 namespace quelso::effects {
 

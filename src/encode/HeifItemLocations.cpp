@@ -37,8 +37,9 @@ Bytes write(const ItemLocations& locations) {
     const unsigned version = locations.version();
     Bytes out = IsoBoxes::startFullBox("iloc", locations.versionAndFlags);
     appendBigEndian(out,
-          (locations.offsetSize << 12) | (locations.lengthSize << 8) | (locations.baseSize << 4) | locations.indexSize,
-          2);
+                    (locations.offsetSize << 12) | (locations.lengthSize << 8) | (locations.baseSize << 4) |
+                        locations.indexSize,
+                    2);
     appendBigEndian(out, locations.items.size(), version < 2 ? 2 : 4);
     for (const Location& item : locations.items) {
         appendBigEndian(out, item.id, version < 2 ? 2 : 4);

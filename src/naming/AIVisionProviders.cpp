@@ -29,8 +29,10 @@ std::optional<Service> service(RenameProvider provider, const std::string& apiKe
     case RenameProvider::gemini:
         return Service{Dialect::gemini, geminiHost() + "/v1beta", {}, "?key=" + apiKey};
     case RenameProvider::claude:
-        return Service{Dialect::claude, anthropicHost() + "/v1",
-                       {{"x-api-key", apiKey}, {"anthropic-version", anthropicVersion}}, ""};
+        return Service{Dialect::claude,
+                       anthropicHost() + "/v1",
+                       {{"x-api-key", apiKey}, {"anthropic-version", anthropicVersion}},
+                       ""};
     case RenameProvider::appleVision:
         break;
     }

@@ -11,8 +11,8 @@ namespace {
 
 // The clear colours, in alphabetical order: of two equal shares the first is dominant.
 enum Colour { black, blue, gray, green, orange, pink, purple, red, teal, white, yellow, colourCount, noColour };
-constexpr const char* kColourNames[colourCount] = {"black", "blue", "gray",   "green", "orange", "pink",
-                                                   "purple", "red", "teal", "white", "yellow"};
+constexpr const char* kColourNames[colourCount] = {"black",  "blue", "gray", "green", "orange", "pink",
+                                                   "purple", "red",  "teal", "white", "yellow"};
 
 Colour colourOf(const cv::Vec3b& hsv) {
     const int h = hsv[0], s = hsv[1], v = hsv[2];
@@ -111,7 +111,8 @@ std::vector<Classification> pixelLabels(const PixelCues& cues) {
     if (cues.blueSky * 1.3 > 0.25) labels.push_back({"blue_sky", clampedConfidence(cues.blueSky * 1.3)});
     if (greenery > 0.25f) labels.push_back({"greenery", greenery});
     if (std::max(sky, greenery) > 0.3f) labels.push_back({"outdoor", std::max(sky, greenery) * 0.9f});
-    if (cues.meanValue < 80 && cues.deepDark > 0.4) labels.push_back({"night", clampedConfidence((85 - cues.meanValue) / 60)});
+    if (cues.meanValue < 80 && cues.deepDark > 0.4)
+        labels.push_back({"night", clampedConfidence((85 - cues.meanValue) / 60)});
     if (!cues.dominantColour.empty()) labels.push_back({cues.dominantColour, clampedConfidence(cues.dominantShare)});
     return labels;
 }

@@ -3,14 +3,14 @@
 #include <atomic>
 #include <utility>
 
-#include "encode/ImageEncoder.h"
-#include "encode/WebPCodec.h"
-#include "effects/Effects.h"
-#include "effects/Strength.h"
-#include "pipeline/LogoStamp.h"
 #include "core/Parallel.h"
 #include "core/RasterBuffer.h"
 #include "core/SplitMix64.h"
+#include "effects/Effects.h"
+#include "effects/Strength.h"
+#include "encode/ImageEncoder.h"
+#include "encode/WebPCodec.h"
+#include "pipeline/LogoStamp.h"
 #include "watermark/VisibleOverlay.h"
 #include "watermark/Watermark.h"
 

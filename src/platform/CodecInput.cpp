@@ -117,7 +117,6 @@ Image open(const Input& in, Kind kind, VipsAccess access) {
     return image;
 }
 
-
 bool withinPixelLimit(const VipsImage* image) {
     std::int64_t pixels = 0, bytes = 0;
     return image->Xsize > 0 && image->Ysize > 0 &&

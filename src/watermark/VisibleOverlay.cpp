@@ -35,7 +35,8 @@ void drawTiles(Canvas& canvas, const Bytes& encoded, double M) {
     const std::optional<CanvasImage> tile = CanvasImage::from(*decoded);
     if (!tile) return;
     const double tw = M * 0.22;
-    const double th = tw * (double(decoded->height) / double(std::max<std::int64_t>(decoded->width, 1)));
+    const double th =
+        tw * (static_cast<double>(decoded->height) / static_cast<double>(std::max<std::int64_t>(decoded->width, 1)));
     for (double y = -M; y < 2.0 * M; y = y + 2.0 * th)
         for (double x = -M; x < 2.0 * M; x = x + 1.8 * tw) canvas.drawImage(*tile, Rect{x, y, tw, th});
 }
@@ -46,7 +47,7 @@ void applyVisibleOverlay(Bytes& rgba, std::int64_t width, std::int64_t height, c
                          double opacity) {
     premultiply(rgba);
     if (std::optional<Canvas> canvas = Canvas::over(rgba, width, height)) {
-        const double W = double(width), H = double(height);
+        const double W = static_cast<double>(width), H = static_cast<double>(height);
         const double M = std::max(W, H);
         canvas->setAlpha(opacity);
         canvas->save();

@@ -35,7 +35,10 @@ TEST(AlphaConversion, LargeBuffersMatchTheFormulasPixelByPixel) {
     for (std::size_t i = 0; i < source.size(); ++i) {
         const int a = source[i | 3], c = source[i], colour = i % 4 != 3;
         ASSERT_EQ(pre[i], colour && a != 255 ? (c * a + 127) / 255 : c) << "byte " << i;
-        ASSERT_EQ(un[i], colour && a % 255 ? std::min(255, int(std::round(float(c) * 255.0f / float(a)))) : c) << i;
+        ASSERT_EQ(un[i], colour && a % 255 ? std::min(255, static_cast<int>(std::round(static_cast<float>(c) * 255.0f /
+                                                                                       static_cast<float>(a))))
+                                           : c)
+            << i;
     }
 }
 

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "EffectsReference.h"
-#include "effects/Effects.h"
 #include "core/Parallel.h"
+#include "effects/Effects.h"
 
 namespace quelso {
 namespace {
@@ -69,8 +69,8 @@ std::vector<Step> everyStep() {
     s.push_back(BOTH("colour shift", colorShift(b, g)));
     // Strengths from the slider's range to where nearly every other draw is rejected.
     for (std::int64_t n : {std::int64_t{1}, std::int64_t{2}, std::int64_t{8}, std::int64_t{1} << 62, INT64_MAX})
-        s.push_back(BOTH(named("noise", double(n)), noise(b, n, g)));
-    for (double i : {0.02, 0.05, 0.35, 1.0, 2.3e17, 1e300, double(INFINITY), double(NAN)})
+        s.push_back(BOTH(named("noise", static_cast<double>(n)), noise(b, n, g)));
+    for (double i : {0.02, 0.05, 0.35, 1.0, 2.3e17, 1e300, static_cast<double>(INFINITY), static_cast<double>(NAN)})
         s.push_back(BOTH(named("grain", i), grain(b, i, g)));
     return s;
 }

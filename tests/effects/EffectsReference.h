@@ -36,7 +36,8 @@ struct Rng {
         return static_cast<std::uint64_t>(m >> 64);
     }
     I integer(I lo, I hi) {
-        return static_cast<I>(std::uint64_t(lo) + below(std::uint64_t(hi) - std::uint64_t(lo) + 1));
+        return static_cast<I>(static_cast<std::uint64_t>(lo) +
+                              below(static_cast<std::uint64_t>(hi) - static_cast<std::uint64_t>(lo) + 1));
     }
     double real(double lo, double hi) {
         const std::uint64_t r = below((1ull << 53) + 1);

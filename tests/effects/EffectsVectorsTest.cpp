@@ -21,14 +21,15 @@ Bytes pattern(int w, int h, const std::function<Px(int, int)>& f) {
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const Px p = f(x, y);
-            out.insert(out.end(), {std::uint8_t(p.r), std::uint8_t(p.g), std::uint8_t(p.b), std::uint8_t(p.a)});
+            out.insert(out.end(), {static_cast<std::uint8_t>(p.r), static_cast<std::uint8_t>(p.g),
+                                   static_cast<std::uint8_t>(p.b), static_cast<std::uint8_t>(p.a)});
         }
     return out;
 }
 
 // Grey pixels with the given values and alpha 7, 8, 9, ... so that a change of alpha shows.
 Bytes grey(std::vector<int> v) {
-    return pattern(int(v.size()), 1, [&](int x, int) { return Px{v[x], v[x], v[x], 7 + x}; });
+    return pattern(static_cast<int>(v.size()), 1, [&](int x, int) { return Px{v[x], v[x], v[x], 7 + x}; });
 }
 
 using I = std::int64_t;

@@ -90,7 +90,8 @@ TEST(ImageLoader, OrientationIsAppliedToPixelsAndThumbnailsButNotToTheHeader) {
     TempDir dir;
     Bytes rgb;
     for (int i = 0; i < 40 * 20; ++i)
-        rgb.insert(rgb.end(), {std::uint8_t(i % 40 < 20 ? 255 : 0), 0, std::uint8_t(i % 40 < 20 ? 0 : 255)});
+        rgb.insert(rgb.end(), {static_cast<std::uint8_t>(i % 40 < 20 ? 255 : 0), 0,
+                               static_cast<std::uint8_t>(i % 40 < 20 ? 0 : 255)});
     const std::string path = dir.file("rotated.jpg");
     ASSERT_TRUE(test::writeImage(path, rgb, 40, 20, 3, "[Q=95]"));
     tool({"exiftool", "-q", "-overwrite_original", "-n", "-Orientation=6", path});
