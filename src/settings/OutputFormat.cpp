@@ -2,47 +2,33 @@
 
 namespace quelso::OutputFormats {
 
-std::string_view rawValue(OutputFormat f) {
-    switch (f) {
-    case OutputFormat::webp:
-        return "webp";
-    case OutputFormat::png:
-        return "png";
-    case OutputFormat::jpeg:
-        return "jpeg";
-    case OutputFormat::heif:
-        return "heif";
-    }
-    return "webp";
+namespace {
+
+struct Names {
+    std::string_view raw, display, extension;
+};
+
+// In the order of the enumeration.
+constexpr Names kNames[] = {
+    {"webp", "WebP", "webp"},
+    {"png", "PNG", "png"},
+    {"jpeg", "JPEG", "jpg"},
+    {"heif", "HEIF", "heic"},
+};
+static_assert(std::size(kNames) == allCases.size());
+
+const Names& namesOf(OutputFormat f) {
+    const auto index = static_cast<std::size_t>(f);
+    return index < std::size(kNames) ? kNames[index] : kNames[0];
 }
 
-std::string_view displayName(OutputFormat f) {
-    switch (f) {
-    case OutputFormat::webp:
-        return "WebP";
-    case OutputFormat::png:
-        return "PNG";
-    case OutputFormat::jpeg:
-        return "JPEG";
-    case OutputFormat::heif:
-        return "HEIF";
-    }
-    return "WebP";
-}
+} // namespace
 
-std::string_view fileExtension(OutputFormat f) {
-    switch (f) {
-    case OutputFormat::webp:
-        return "webp";
-    case OutputFormat::png:
-        return "png";
-    case OutputFormat::jpeg:
-        return "jpg";
-    case OutputFormat::heif:
-        return "heic";
-    }
-    return "webp";
-}
+std::string_view rawValue(OutputFormat f) { return namesOf(f).raw; }
+
+std::string_view displayName(OutputFormat f) { return namesOf(f).display; }
+
+std::string_view fileExtension(OutputFormat f) { return namesOf(f).extension; }
 
 bool isLossy(OutputFormat f) { return f == OutputFormat::jpeg || f == OutputFormat::heif; }
 

@@ -2,52 +2,32 @@
 
 namespace quelso::RenameProviders {
 
-std::string_view rawValue(RenameProvider p) {
-    switch (p) {
-    case RenameProvider::appleVision:
-        return "appleVision";
-    case RenameProvider::openAI:
-        return "openAI";
-    case RenameProvider::gemini:
-        return "gemini";
-    case RenameProvider::claude:
-        return "claude";
-    case RenameProvider::custom:
-        return "custom";
-    }
-    return "appleVision";
+namespace {
+
+struct Names {
+    std::string_view raw, display, defaultModel;
+};
+
+// In the order of the enumeration.
+constexpr Names kNames[] = {
+    {"appleVision", "On-device (offline)", ""},   {"openAI", "OpenAI", "gpt-4o-mini"},
+    {"gemini", "Gemini", "gemini-2.5-flash"},     {"claude", "Claude", "claude-3-5-sonnet-latest"},
+    {"custom", "Custom (OpenAI-compatible)", ""},
+};
+static_assert(std::size(kNames) == allCases.size());
+
+const Names& namesOf(RenameProvider p) {
+    const auto index = static_cast<std::size_t>(p);
+    return index < std::size(kNames) ? kNames[index] : kNames[0];
 }
 
-std::string_view displayName(RenameProvider p) {
-    switch (p) {
-    case RenameProvider::appleVision:
-        return "On-device (offline)";
-    case RenameProvider::openAI:
-        return "OpenAI";
-    case RenameProvider::gemini:
-        return "Gemini";
-    case RenameProvider::claude:
-        return "Claude";
-    case RenameProvider::custom:
-        return "Custom (OpenAI-compatible)";
-    }
-    return "";
-}
+} // namespace
 
-std::string_view defaultModel(RenameProvider p) {
-    switch (p) {
-    case RenameProvider::openAI:
-        return "gpt-4o-mini";
-    case RenameProvider::gemini:
-        return "gemini-2.5-flash";
-    case RenameProvider::claude:
-        return "claude-3-5-sonnet-latest";
-    case RenameProvider::appleVision:
-    case RenameProvider::custom:
-        return "";
-    }
-    return "";
-}
+std::string_view rawValue(RenameProvider p) { return namesOf(p).raw; }
+
+std::string_view displayName(RenameProvider p) { return namesOf(p).display; }
+
+std::string_view defaultModel(RenameProvider p) { return namesOf(p).defaultModel; }
 
 std::optional<RenameProvider> fromRawValue(std::string_view raw) {
     for (RenameProvider p : allCases)
