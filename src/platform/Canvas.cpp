@@ -1,144 +1,20 @@
 #include "platform/Canvas.h"
 
-#include <cairo.h>
-#include <glib.h>
-#include <pango/pangocairo.h>
-
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <vector>
 
-#include "core/Alpha.h"
+#include "platform/CanvasParts.h"
 
 namespace quelso {
 
 namespace {
-
-// Cairo keeps a pixel as one native 32-bit word A<<24 | R<<16 | G<<8 | B. Building and
-// splitting the word through memcpy keeps both directions exact on either byte order.
-void rgbaToNative(std::uint8_t* p, std::size_t pixels) {
-    for (std::size_t i = 0; i < pixels; ++i, p += 4) {
-        const std::uint32_t word = static_cast<std::uint32_t>(p[3]) << 24 | static_cast<std::uint32_t>(p[0]) << 16 |
-                                   static_cast<std::uint32_t>(p[1]) << 8 | static_cast<std::uint32_t>(p[2]);
-        std::memcpy(p, &word, 4);
-    }
-}
-
-void nativeToRgba(std::uint8_t* p, std::size_t pixels) {
-    for (std::size_t i = 0; i < pixels; ++i, p += 4) {
-        std::uint32_t word;
-        std::memcpy(&word, p, 4);
-        p[0] = static_cast<std::uint8_t>(word >> 16);
-        p[1] = static_cast<std::uint8_t>(word >> 8);
-        p[2] = static_cast<std::uint8_t>(word);
-        p[3] = static_cast<std::uint8_t>(word >> 24);
-    }
-}
-
-// Cairo's image surfaces stop at this side length.
-constexpr std::int64_t kMaxSide = 32767;
-
-bool fits(std::int64_t width, std::int64_t height) {
-    return width >= 1 && height >= 1 && width <= kMaxSide && height <= kMaxSide;
-}
 
 bool finite(const Rect& r) {
     return std::isfinite(r.x) && std::isfinite(r.y) && std::isfinite(r.width) && std::isfinite(r.height);
 }
 
 } // namespace
-
-// ---------------------------------------------------------------------------------------
-
-struct CanvasImage::Surface {
-    cairo_surface_t* surface = nullptr;
-    ~Surface() { cairo_surface_destroy(surface); }
-};
-
-std::optional<CanvasImage> CanvasImage::from(const PixelImage& image) {
-    if (!fits(image.width, image.height) ||
-        image.rgba.size() != static_cast<std::size_t>(image.width * image.height * 4))
-        return std::nullopt;
-    auto holder = std::make_shared<Surface>();
-    holder->surface =
-        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(image.width), static_cast<int>(image.height));
-    if (cairo_surface_status(holder->surface) != CAIRO_STATUS_SUCCESS) return std::nullopt;
-
-    cairo_surface_flush(holder->surface);
-    std::uint8_t* base = cairo_image_surface_get_data(holder->surface);
-    const int stride = cairo_image_surface_get_stride(holder->surface);
-    const std::uint8_t* src = image.rgba.data();
-    for (std::int64_t y = 0; y < image.height; ++y) {
-        std::uint8_t* row = base + y * stride;
-        std::memcpy(row, src + y * image.width * 4, static_cast<std::size_t>(image.width) * 4);
-        // Cairo wants premultiplied colour.
-        for (std::int64_t x = 0; x < image.width; ++x) {
-            std::uint8_t* p = row + x * 4;
-            for (int c = 0; c < 3; ++c) p[c] = premultiplied(p[c], p[3]);
-        }
-        rgbaToNative(row, static_cast<std::size_t>(image.width));
-    }
-    cairo_surface_mark_dirty(holder->surface);
-
-    CanvasImage result;
-    result.surface_ = std::move(holder);
-    result.width_ = image.width;
-    result.height_ = image.height;
-    return result;
-}
-
-// ---------------------------------------------------------------------------------------
-
-struct TextLine::Layout {
-    PangoLayout* layout = nullptr;
-    TextColor color;
-    ~Layout() {
-        if (layout) g_object_unref(layout);
-    }
-};
-
-std::optional<TextLine> TextLine::make(const std::string& utf8, const std::string& font, double size,
-                                       const TextColor& color) {
-    if (!std::isfinite(size) || size <= 0 || size * PANGO_SCALE > static_cast<double>(G_MAXINT)) return std::nullopt;
-
-    // The default font map is per thread, so pipeline threads never share one.
-    PangoContext* context = pango_font_map_create_context(pango_cairo_font_map_get_default());
-    // Unhinted, unrounded metrics: the line measures the same at every size and angle.
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-    pango_cairo_context_set_font_options(context, options);
-    cairo_font_options_destroy(options);
-    pango_context_set_round_glyph_positions(context, FALSE);
-
-    auto holder = std::make_shared<Layout>();
-    holder->layout = pango_layout_new(context);
-    holder->color = color;
-    g_object_unref(context);
-
-    PangoFontDescription* description = pango_font_description_from_string(font.c_str());
-    pango_font_description_set_absolute_size(description, size * PANGO_SCALE);
-    pango_layout_set_font_description(holder->layout, description);
-    pango_font_description_free(description);
-
-    pango_layout_set_single_paragraph_mode(holder->layout, TRUE);
-    // Pango would complain on stderr about bad UTF-8; hand it a repaired copy instead.
-    gchar* valid = g_utf8_make_valid(utf8.data(), static_cast<gssize>(utf8.size()));
-    pango_layout_set_text(holder->layout, valid, -1);
-    g_free(valid);
-
-    PangoRectangle ink;
-    pango_layout_line_get_extents(pango_layout_get_line_readonly(holder->layout, 0), &ink, nullptr);
-    const double scale = PANGO_SCALE;
-    TextLine line;
-    line.layout_ = std::move(holder);
-    line.ink_ = Rect{ink.x / scale, -(ink.y + ink.height) / scale, ink.width / scale, ink.height / scale};
-    return line;
-}
-
-// ---------------------------------------------------------------------------------------
 
 struct Canvas::State {
     Bytes* raster = nullptr;
@@ -150,7 +26,8 @@ struct Canvas::State {
 };
 
 std::optional<Canvas> Canvas::over(Bytes& rgba, std::int64_t width, std::int64_t height) {
-    if (!fits(width, height) || rgba.size() != static_cast<std::size_t>(width * height * 4)) return std::nullopt;
+    if (!fitsCairoSurface(width, height) || rgba.size() != static_cast<std::size_t>(width * height * 4))
+        return std::nullopt;
     const int stride = static_cast<int>(width) * 4;
     if (cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, static_cast<int>(width)) != stride) return std::nullopt;
 
