@@ -9,7 +9,6 @@
 #include "naming/HttpClient.h"
 #include "naming/SmartRename.h"
 #include "naming/UnicodeText.h"
-#include "platform/ImageCodec.h"
 
 namespace quelso::AIVision {
 
@@ -50,20 +49,15 @@ std::optional<std::string> ask(RenameProvider provider, const std::string& base6
 
 std::optional<std::string> contentName(const PixelImage& picture, RenameProvider provider, const std::string& apiKey,
                                        const std::string& model, const std::string& baseURL) {
-    std::optional<PixelImage> reduced;
-    if (std::max(picture.width, picture.height) > contentNameMaxSide)
-        reduced = ImageCodec::thumbnail(picture, contentNameMaxSide);
-    const PixelImage& seen = reduced ? *reduced : picture;
-
     if (provider != RenameProvider::appleVision && !apiKey.empty()) {
-        if (const auto b64 = jpegBase64(seen, pictureMaxDim)) {
+        if (const auto b64 = jpegBase64(picture, pictureMaxDim)) {
             if (const auto answer = ask(provider, *b64, apiKey, model, baseURL)) {
                 if (const auto keywords = sanitizeKeywords(*answer, keywordsKept); !keywords.empty())
                     return stem(keywords);
             }
         }
     }
-    if (const auto keywords = SmartRename::offlineKeywords(seen, keywordsKept); !keywords.empty())
+    if (const auto keywords = SmartRename::offlineKeywords(picture, keywordsKept); !keywords.empty())
         return stem(keywords);
     return std::nullopt;
 }

@@ -26,9 +26,9 @@ inline constexpr std::string_view instruction =
     "lowercase English keywords describing the main subject, separated by single hyphens, ASCII "
     "letters only, no other words, no quotes, no file extension. Example: digital-voucher-guide.";
 
-// Naming looks no closer than text recognition does: a picture whose longer side exceeds
-// this is reduced to it (through the codec) before anything reads it. A caller that decodes
-// a file for naming alone can ask the codec for a thumbnail of this size.
+// Naming looks no closer than text recognition does, which reduces larger pictures to this
+// side. A caller that decodes a file for naming alone can ask the codec for a thumbnail of
+// this size instead of the whole picture.
 inline constexpr int contentNameMaxSide = TesseractRecognizer::defaultMaxSide;
 
 // The name stem (up to five keywords joined by "-") for the picture, or absent when

@@ -1,5 +1,4 @@
-// Upright sRGB previews: of files, reduced while decoding where the format allows, and of
-// pictures already decoded.
+// Upright sRGB previews, reduced while decoding where the format allows.
 #include "platform/CodecInput.h"
 #include "platform/CodecRaster.h"
 #include "platform/ImageCodec.h"
@@ -25,23 +24,6 @@ std::optional<PixelImage> thumbnail(const std::string& path, int maxSide) {
     // The thumbnailer has already turned the picture and exported it to sRGB when it had a
     // profile; this only settles bands and depth.
     Image rgba = toSrgbRgba(small.get(), profileOf(small.get()));
-    return render(rgba.get());
-}
-
-std::optional<PixelImage> thumbnail(const PixelImage& picture, int maxSide) {
-    if (maxSide < 1 || !isWellFormed(picture) || !init()) return std::nullopt;
-    Image raw(vips_image_new_from_memory(picture.rgba.data(), picture.rgba.size(), static_cast<int>(picture.width),
-                                         static_cast<int>(picture.height), 4, VIPS_FORMAT_UCHAR));
-    if (!raw) return failed<PixelImage>();
-    Image tagged = derive([&](VipsImage** out) {
-        return vips_copy(raw.get(), out, "interpretation", VIPS_INTERPRETATION_sRGB, nullptr);
-    });
-    Image small = tagged ? derive([&](VipsImage** out) {
-        return vips_thumbnail_image(tagged.get(), out, maxSide, "height", maxSide, "size", VIPS_SIZE_DOWN, nullptr);
-    })
-                         : Image();
-    if (!small) return std::nullopt;
-    Image rgba = toSrgbRgba(small.get(), std::nullopt);
     return render(rgba.get());
 }
 

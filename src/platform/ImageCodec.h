@@ -41,10 +41,6 @@ std::optional<PixelImage> decodeBytes(const std::uint8_t* data, std::size_t size
 // An upright sRGB preview whose longer side is at most maxSide (never enlarged).
 std::optional<PixelImage> thumbnail(const std::string& path, int maxSide);
 
-// The same reduction for a picture already decoded; its profile is not carried over.
-// Absent for a raster that is not well formed.
-std::optional<PixelImage> thumbnail(const PixelImage& picture, int maxSide);
-
 enum class SaveFormat { png, jpeg, heif };
 
 // Saves width * height straight-alpha RGBA pixels and nothing of any source. PNG and HEIF

@@ -137,32 +137,5 @@ TEST(ImageCodec, RecognisesSrgbProfilesByTheirContent) {
     EXPECT_FALSE(ImageCodec::isSrgbProfile(nullptr, 0));
 }
 
-// A decoded picture reduced through the codec: the longer side to the limit, never enlarged,
-// a flat colour kept exactly.
-TEST(ImageCodec, ThumbnailsOfDecodedPictures) {
-    const auto flat = [](std::int64_t w, std::int64_t h, std::vector<std::uint8_t> pixel) {
-        return PixelImage{test::solidPixels(static_cast<int>(w), static_cast<int>(h), pixel), w, h, {}};
-    };
-    using Size = std::pair<std::int64_t, std::int64_t>;
-    const auto wide = ImageCodec::thumbnail(flat(400, 100, {10, 200, 30, 255}), 100);
-    ASSERT_TRUE(wide);
-    EXPECT_EQ(Size(wide->width, wide->height), Size(100, 25));
-    EXPECT_EQ(wide->rgba, test::solidPixels(100, 25, {10, 200, 30, 255}));
-    const auto tall = ImageCodec::thumbnail(flat(60, 240, {90, 90, 90, 128}), 120);
-    ASSERT_TRUE(tall);
-    EXPECT_EQ(Size(tall->width, tall->height), Size(30, 120));
-    for (std::size_t i = 0; i < tall->rgba.size(); i += 4) {
-        ASSERT_NEAR(tall->rgba[i], 90, 1) << i;
-        ASSERT_EQ(tall->rgba[i + 3], 128) << i;
-    }
-    const auto small = ImageCodec::thumbnail(flat(20, 10, {1, 2, 3, 255}), 100);
-    ASSERT_TRUE(small);
-    EXPECT_EQ(small->rgba, test::solidPixels(20, 10, {1, 2, 3, 255}));
-    PixelImage cut = flat(20, 10, {1, 2, 3, 255});
-    cut.rgba.pop_back();
-    EXPECT_FALSE(ImageCodec::thumbnail(cut, 8));
-    EXPECT_FALSE(ImageCodec::thumbnail(flat(20, 10, {1, 2, 3, 255}), 0));
-}
-
 } // namespace
 } // namespace quelso
