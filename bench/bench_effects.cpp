@@ -14,12 +14,14 @@
 #include <functional>
 #include <string>
 
-#include "../tests/pipeline/EffectsReference.h"
-#include "pipeline/Effects.h"
+#include "EffectsReference.h"
+#include "core/Parallel.h"
+#include "effects/Effects.h"
+#include "effects/Strength.h"
 #include "pipeline/ImageProcessor.h"
-#include "pipeline/Parallel.h"
 
 using namespace quelso;
+namespace strength = effects::strength;
 
 namespace {
 
@@ -50,19 +52,25 @@ ProcessingSettings fullStrength(double motionAngle) {
     return s;
 }
 
-// The chain from warp to grain as ImageProcessor::process runs it, every step switched on.
+// The parameters of every effect at full strength.
+const double kWarp = *strength::warpAmplitude(1), kWave = *strength::waveAmplitude(1),
+             kTwirl = *strength::twirlAngle(1);
+const std::int64_t kSmear = *strength::motionBlurHalfLength(1), kBlur = *strength::blurRadius(1);
+
+// The chain from warp to grain as ImageProcessor::process runs it, every step switched on at
+// full strength.
 void fastChain(Bytes& r, std::int64_t h, const ProcessingSettings& s, SplitMix64& rng) {
     Bytes spare; // the raster before last, reused by the next distortion
-    effects::warp(r, W, h, s.warpIntensity * 3.5, spare);
+    effects::warp(r, W, h, kWarp, spare);
     r.swap(spare);
-    effects::wave(r, W, h, s.waveIntensity * 12, spare);
+    effects::wave(r, W, h, kWave, spare);
     r.swap(spare);
-    effects::twirl(r, W, h, s.twirlIntensity * (reference::kPi / 2), spare);
+    effects::twirl(r, W, h, kTwirl, spare);
     r.swap(spare);
-    effects::motionBlur(r, W, h, 22, s.motionBlurAngle, spare);
+    effects::motionBlur(r, W, h, kSmear, s.motionBlurAngle, spare);
     r.swap(spare);
     Bytes().swap(spare);
-    effects::boxBlur(r, W, h, 3);
+    effects::boxBlur(r, W, h, kBlur);
     effects::sharpen(r, W, h, s.sharpenIntensity);
     effects::colorReplace(r, s.colorReplaceFrom, s.colorReplaceTo, s.colorReplaceTolerance);
     effects::brightnessContrast(r, s.bcIntensity);
@@ -113,11 +121,11 @@ long peakGrowthBytes(const std::function<void()>& f) {
         const long before = statusBytes("VmRSS");
         f();
         const long growth = statusBytes("VmHWM") - before;
-        (void)!write(fds[1], &growth, sizeof growth);
+        static_cast<void>(!write(fds[1], &growth, sizeof growth));
         _exit(0);
     }
     long growth = -1;
-    (void)!read(fds[0], &growth, sizeof growth);
+    static_cast<void>(!read(fds[0], &growth, sizeof growth));
     close(fds[0]);
     close(fds[1]);
     waitpid(child, nullptr, 0);
@@ -134,20 +142,20 @@ int main() {
 
     constexpr std::int64_t kStrip = 1000;
     const std::vector<Step> steps = {
-        {"warp", [](Bytes& b, std::int64_t h) { b = effects::warp(b, W, h, 3.5); },
-         [](Bytes& b, std::int64_t h) { b = reference::warp(b, W, h, 3.5); }},
-        {"wave", [](Bytes& b, std::int64_t h) { b = effects::wave(b, W, h, 12); },
-         [](Bytes& b, std::int64_t h) { b = reference::wave(b, W, h, 12); }},
-        {"twirl", [](Bytes& b, std::int64_t h) { b = effects::twirl(b, W, h, reference::kPi / 2); },
-         [](Bytes& b, std::int64_t h) { b = reference::twirl(b, W, h, reference::kPi / 2); }},
-        {"motion blur 0deg", [](Bytes& b, std::int64_t h) { b = effects::motionBlur(b, W, h, 22, 0); },
-         [](Bytes& b, std::int64_t h) { b = reference::motionBlur(b, W, h, 22, 0); }, kStrip},
-        {"motion blur 90deg", [](Bytes& b, std::int64_t h) { b = effects::motionBlur(b, W, h, 22, 90); },
-         [](Bytes& b, std::int64_t h) { b = reference::motionBlur(b, W, h, 22, 90); }, kStrip},
-        {"motion blur 30deg", [](Bytes& b, std::int64_t h) { b = effects::motionBlur(b, W, h, 22, 30); },
-         [](Bytes& b, std::int64_t h) { b = reference::motionBlur(b, W, h, 22, 30); }, kStrip},
-        {"box blur r3", [](Bytes& r, std::int64_t h) { effects::boxBlur(r, W, h, 3); },
-         [](Bytes& r, std::int64_t h) { reference::boxBlur(r, W, h, 3); }},
+        {"warp", [](Bytes& b, std::int64_t h) { b = effects::warp(b, W, h, kWarp); },
+         [](Bytes& b, std::int64_t h) { b = reference::warp(b, W, h, kWarp); }},
+        {"wave", [](Bytes& b, std::int64_t h) { b = effects::wave(b, W, h, kWave); },
+         [](Bytes& b, std::int64_t h) { b = reference::wave(b, W, h, kWave); }},
+        {"twirl", [](Bytes& b, std::int64_t h) { b = effects::twirl(b, W, h, kTwirl); },
+         [](Bytes& b, std::int64_t h) { b = reference::twirl(b, W, h, kTwirl); }},
+        {"motion blur 0deg", [](Bytes& b, std::int64_t h) { b = effects::motionBlur(b, W, h, kSmear, 0); },
+         [](Bytes& b, std::int64_t h) { b = reference::motionBlur(b, W, h, kSmear, 0); }, kStrip},
+        {"motion blur 90deg", [](Bytes& b, std::int64_t h) { b = effects::motionBlur(b, W, h, kSmear, 90); },
+         [](Bytes& b, std::int64_t h) { b = reference::motionBlur(b, W, h, kSmear, 90); }, kStrip},
+        {"motion blur 30deg", [](Bytes& b, std::int64_t h) { b = effects::motionBlur(b, W, h, kSmear, 30); },
+         [](Bytes& b, std::int64_t h) { b = reference::motionBlur(b, W, h, kSmear, 30); }, kStrip},
+        {"box blur r3", [](Bytes& r, std::int64_t h) { effects::boxBlur(r, W, h, kBlur); },
+         [](Bytes& r, std::int64_t h) { reference::boxBlur(r, W, h, kBlur); }},
         {"sharpen", [](Bytes& r, std::int64_t h) { effects::sharpen(r, W, h, 1.0); },
          [](Bytes& r, std::int64_t h) { reference::sharpen(r, W, h, 1.0); }},
         {"colour replace",
@@ -219,11 +227,13 @@ int main() {
     image.height = H;
     ProcessingSettings withEncode = s;
     withEncode.smartRename = false;
-    const long processGrowth = peakGrowthBytes([&] { (void)ImageProcessor::process(image, withEncode, kSeed); });
+    const long processGrowth =
+        peakGrowthBytes([&] { static_cast<void>(ImageProcessor::process(image, withEncode, kSeed)); });
     ProcessingSettings encodeOnly;
     encodeOnly.smartRename = false;
     encodeOnly.forceUnique = false;
-    const long encodeGrowth = peakGrowthBytes([&] { (void)ImageProcessor::process(image, encodeOnly, kSeed); });
+    const long encodeGrowth =
+        peakGrowthBytes([&] { static_cast<void>(ImageProcessor::process(image, encodeOnly, kSeed)); });
     std::printf("peak memory in rasters of %.0f MB, the input included: effects chain %.2f; whole process "
                 "with every effect and the WebP encode %.2f; the same with every effect off %.2f\n",
                 rasterBytes / 1e6, 1 + chainGrowth / rasterBytes, 1 + processGrowth / rasterBytes,

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "pipeline/ProcessingSettings.h"
+#include "settings/ProcessingSettings.h"
 
 namespace quelso::CLI {
 

@@ -2,8 +2,8 @@
 #include <string>
 
 #include "app/CLI.h"
-#include "app/Utf8.h"
 #include "pipeline/ImageLoader.h"
+#include "platform/Utf8.h"
 #include "watermark/Watermark.h"
 
 namespace quelso::CLI {

@@ -5,12 +5,12 @@
 #include <string>
 
 #include "app/CLI.h"
-#include "platform/Files.h"
 #include "app/Naming.h"
-#include "app/Utf8.h"
 #include "pipeline/ImageLoader.h"
 #include "pipeline/ImageProcessor.h"
+#include "platform/Files.h"
 #include "platform/SecureRandom.h"
+#include "platform/Utf8.h"
 #include "watermark/Watermark.h"
 
 namespace quelso::CLI {
@@ -78,7 +78,7 @@ std::int32_t process(const Args& args) {
 
     std::string outputPath = *out;
     if (settings.smartRename)
-        if (auto stem = nameFromContent(*in, args)) outputPath = namedPath(*out, *stem, settings.outputFormat);
+        if (auto stem = nameFromContent(*image, args)) outputPath = namedPath(*out, *stem, settings.outputFormat);
 
     if (auto failure = Files::write(outputPath, result->data)) {
         std::fprintf(stderr, "error: could not write %s: %s\n", outputPath.c_str(), failure->c_str());

@@ -2,6 +2,8 @@
 
 #include "app/CLI.h"
 #include "app/Naming.h"
+#include "naming/AIVision.h"
+#include "pipeline/ImageLoader.h"
 
 namespace quelso::CLI {
 
@@ -10,7 +12,9 @@ std::int32_t suggestName(const Args& args) {
         std::fputs("usage: Mottler --suggest-name <image>\n", stderr);
         return 2;
     }
-    const auto stem = nameFromContent(args[0], args);
+    // Naming reads no more than a reduced picture, so the file is decoded at that size.
+    const std::optional<PixelImage> picture = ImageLoader::thumbnail(args[0], AIVision::contentNameMaxSide);
+    const auto stem = picture ? nameFromContent(*picture, args) : std::nullopt;
     if (!stem) {
         std::printf("no suggestion\n");
         return 1;

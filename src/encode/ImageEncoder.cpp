@@ -4,8 +4,10 @@
 #include <cmath>
 #include <limits>
 
+#include "core/Alpha.h"
+#include "encode/HeifExif.h"
+#include "encode/JpegIcc.h"
 #include "encode/mot_webp.h"
-#include "pipeline/ImageLoader.h"
 #include "platform/ImageCodec.h"
 
 namespace quelso::ImageEncoder {
@@ -46,15 +48,27 @@ std::optional<int> codecQuality(double quality) {
 
 // The codec receives the colours a premultiplied hand-over leaves: fully transparent pixels
 // become transparent black, faint ones lose precision, and JPEG, having no alpha, shows the
-// premultiplied colour (the picture over black).
+// premultiplied colour (the picture over black). The saved file then gets the standard sRGB
+// profile and nothing else: JPEG has the profile put back that libvips had to strip, HEIF
+// loses the EXIF block libvips adds.
 std::optional<Bytes> encodeWithCodec(const Bytes& rgba, int width, int height, ImageCodec::SaveFormat format,
                                      double quality) {
     const auto q = format == ImageCodec::SaveFormat::png ? std::optional<int>(100) : codecQuality(quality);
     if (!q) return std::nullopt;
     Bytes copy(rgba.begin(), rgba.begin() + static_cast<std::ptrdiff_t>(std::int64_t{width} * height * 4));
-    ImageLoader::premultiply(copy);
-    if (format != ImageCodec::SaveFormat::jpeg) ImageLoader::unpremultiply(copy);
-    return ImageCodec::encode(copy.data(), width, height, format, *q);
+    premultiply(copy);
+    if (format != ImageCodec::SaveFormat::jpeg) unpremultiply(copy);
+    const std::optional<Bytes> saved = ImageCodec::encode(copy.data(), width, height, format, *q);
+    if (!saved) return std::nullopt;
+    switch (format) {
+    case ImageCodec::SaveFormat::jpeg:
+        return JpegIcc::withProfile(*saved, ImageCodec::srgbProfile());
+    case ImageCodec::SaveFormat::heif:
+        return HeifExif::withoutExifItems(*saved);
+    case ImageCodec::SaveFormat::png:
+        break;
+    }
+    return saved;
 }
 
 } // namespace

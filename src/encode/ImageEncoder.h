@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "pipeline/PixelImage.h"
-#include "pipeline/ProcessingSettings.h"
+#include "core/PixelImage.h"
+#include "settings/ProcessingSettings.h"
 
 namespace quelso::ImageEncoder {
 

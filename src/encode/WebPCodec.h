@@ -2,7 +2,7 @@
 // Attaches ICC, EXIF and XMP chunks to an encoded WebP file.
 #include <optional>
 
-#include "pipeline/PixelImage.h"
+#include "core/PixelImage.h"
 
 namespace quelso::WebPCodec {
 

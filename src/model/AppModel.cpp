@@ -13,7 +13,7 @@
 #include "model/ThemeBytes.h"
 #include "model/WorkSplit.h"
 #include "naming/AIVision.h"
-#include "pipeline/Parallel.h"
+#include "core/Parallel.h"
 #include "platform/Files.h"
 
 namespace quelso {

@@ -4,7 +4,7 @@
 // Nothing else is saved.
 #include <QString>
 
-#include "pipeline/ProcessingSettings.h"
+#include "settings/ProcessingSettings.h"
 
 namespace quelso::Configuration {
 

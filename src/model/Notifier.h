@@ -5,7 +5,7 @@
 #include <QObject>
 #include <QString>
 
-#include "pipeline/ProcessingSettings.h"
+#include "settings/ProcessingSettings.h"
 
 struct ca_context;
 

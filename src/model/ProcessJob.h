@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "pipeline/ProcessingSettings.h"
+#include "settings/ProcessingSettings.h"
 
 namespace quelso {
 

@@ -6,7 +6,7 @@
 #include <QObject>
 #include <QString>
 
-#include "pipeline/ProcessingSettings.h"
+#include "settings/ProcessingSettings.h"
 
 namespace quelso {
 

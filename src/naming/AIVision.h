@@ -11,8 +11,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "pipeline/PixelImage.h"
-#include "pipeline/ProcessingSettings.h"
+#include "core/PixelImage.h"
+#include "naming/TesseractRecognizer.h"
+#include "settings/RenameProvider.h"
 
 namespace quelso::AIVision {
 
@@ -25,6 +26,11 @@ inline constexpr std::string_view instruction =
     "lowercase English keywords describing the main subject, separated by single hyphens, ASCII "
     "letters only, no other words, no quotes, no file extension. Example: digital-voucher-guide.";
 
+// Naming looks no closer than text recognition does, which reduces larger pictures to this
+// side. A caller that decodes a file for naming alone can ask the codec for a thumbnail of
+// this size instead of the whole picture.
+inline constexpr int contentNameMaxSide = TesseractRecognizer::defaultMaxSide;
+
 // The name stem (up to five keywords joined by "-") for the picture, or absent when
 // neither the provider nor offline naming found one.
 std::optional<std::string> contentName(const PixelImage& picture, RenameProvider provider, const std::string& apiKey,
@@ -36,11 +42,9 @@ std::optional<std::string> jpegBase64(const PixelImage& picture, int maxDim);
 // The size jpegBase64 scales a picture to.
 std::pair<std::int64_t, std::int64_t> scaledSize(std::int64_t width, std::int64_t height, int maxDim);
 
-// One naming request each; the model's answer text, or absent.
-std::optional<std::string> callOpenAI(const std::string& base64, const std::string& apiKey, const std::string& model,
-                                      const std::string& baseURL);
-std::optional<std::string> callGemini(const std::string& base64, const std::string& apiKey, const std::string& model);
-std::optional<std::string> callClaude(const std::string& base64, const std::string& apiKey, const std::string& model);
+// One naming request with the picture as base64 JPEG; the model's answer text, or absent.
+std::optional<std::string> ask(RenameProvider provider, const std::string& base64, const std::string& apiKey,
+                               const std::string& model, const std::string& baseURL);
 
 // Distinct lower-case words of at least two of a-z/0-9 from an answer, at most max.
 std::vector<std::string> sanitizeKeywords(std::string_view text, int max);

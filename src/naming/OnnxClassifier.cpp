@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <numeric>
 #include <sstream>
 
@@ -14,26 +13,17 @@
 #include "naming/OnnxModelInfo.h"
 #include "naming/OpaqueRGB.h"
 #include "naming/UnicodeText.h"
+#include "platform/Files.h"
+#include "platform/Utf8.h"
 
 namespace quelso {
 
 namespace {
 
 constexpr std::size_t labelsReported = 5;
-constexpr std::uintmax_t largestModelBytes = std::uintmax_t{2} << 30;
-constexpr std::uintmax_t largestLabelsBytes = std::uintmax_t{16} << 20;
+constexpr std::uint64_t largestModelBytes = std::uint64_t{2} << 30;
+constexpr std::uint64_t largestLabelsBytes = std::uint64_t{16} << 20;
 constexpr int defaultInputSide = 224;
-
-std::optional<std::string> readFile(const std::string& path, std::uintmax_t limit) {
-    std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
-    if (error || size == 0 || size > limit) return std::nullopt;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return std::nullopt;
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    if (!file.read(bytes.data(), static_cast<std::streamsize>(size))) return std::nullopt;
-    return bytes;
-}
 
 std::vector<std::string> labelLines(const std::string& text) {
     std::vector<std::string> lines;
@@ -42,7 +32,7 @@ std::vector<std::string> labelLines(const std::string& text) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         lines.push_back(line);
     }
-    while (!lines.empty() && UnicodeText::trimmedWhitespace(lines.back()).empty()) lines.pop_back();
+    while (!lines.empty() && trimmedWhitespace(lines.back()).empty()) lines.pop_back();
     return lines;
 }
 
@@ -69,14 +59,15 @@ void silenceOpenCV() {
 } // namespace
 
 std::unique_ptr<OnnxClassifier> OnnxClassifier::load(const std::string& modelPath, const std::string& labelsPath) {
-    const auto model = readFile(modelPath, largestModelBytes);
-    const auto labelText = readFile(labelsPath, largestLabelsBytes);
-    if (!model || !labelText) return nullptr;
+    const auto model = Files::read(modelPath, largestModelBytes);
+    const auto labelText = Files::read(labelsPath, largestLabelsBytes);
+    if (!model || !labelText || model->empty()) return nullptr;
     std::unique_ptr<OnnxClassifier> classifier(new OnnxClassifier());
-    classifier->labels_ = labelLines(*labelText);
+    classifier->labels_ = labelLines(std::string(labelText->begin(), labelText->end()));
     if (classifier->labels_.empty()) return nullptr;
 
-    if (const auto shape = OnnxModelInfo::inputShape(*model); shape && shape->size() == 4) {
+    const char* modelBytes = reinterpret_cast<const char*>(model->data());
+    if (const auto shape = OnnxModelInfo::inputShape({modelBytes, model->size()}); shape && shape->size() == 4) {
         const auto& dims = *shape;
         classifier->channelsLast_ = dims[1] != 3 && dims[3] == 3;
         const std::int64_t height = classifier->channelsLast_ ? dims[1] : dims[2];
@@ -86,7 +77,7 @@ std::unique_ptr<OnnxClassifier> OnnxClassifier::load(const std::string& modelPat
     }
     silenceOpenCV();
     try {
-        classifier->net_ = cv::dnn::readNetFromONNX(model->data(), model->size());
+        classifier->net_ = cv::dnn::readNetFromONNX(modelBytes, model->size());
     } catch (const cv::Exception&) {
         return nullptr;
     }
@@ -162,7 +153,7 @@ std::vector<Classification> OnnxClassifier::classify(const PixelImage& picture) 
 }
 
 std::string OnnxClassifier::labelIdentifier(const std::string& line) {
-    std::string_view text = UnicodeText::trimmedWhitespace(line);
+    std::string_view text = trimmedWhitespace(line);
     // WordNet ids ("n01440764") lead ImageNet label lists.
     if (text.size() > 10 && text[0] == 'n' && text[9] == ' ' &&
         std::all_of(text.begin() + 1, text.begin() + 9, [](char c) { return c >= '0' && c <= '9'; }))

@@ -6,11 +6,6 @@
 
 namespace quelso {
 
-bool isWellFormed(const PixelImage& picture) {
-    return picture.width > 0 && picture.height > 0 && picture.width <= 1'000'000 && picture.height <= 1'000'000 &&
-           picture.rgba.size() == static_cast<std::size_t>(picture.width * picture.height * 4);
-}
-
 cv::Mat opaqueRGB(const PixelImage& picture, int maxSide) {
     const cv::Mat rgba(static_cast<int>(picture.height), static_cast<int>(picture.width), CV_8UC4,
                        const_cast<std::uint8_t*>(picture.rgba.data()));

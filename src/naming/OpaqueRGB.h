@@ -3,12 +3,9 @@
 // parts shown over white (as on a page), reduced when larger than they need.
 #include <opencv2/core.hpp>
 
-#include "pipeline/PixelImage.h"
+#include "core/PixelImage.h"
 
 namespace quelso {
-
-// True when the raster's size and byte count agree and it has pixels.
-bool isWellFormed(const PixelImage& picture);
 
 // 8-bit RGB, longer side at most maxSide (area-averaged when reduced; never enlarged).
 cv::Mat opaqueRGB(const PixelImage& picture, int maxSide);

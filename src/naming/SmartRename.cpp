@@ -9,6 +9,7 @@
 #include "naming/DefaultClassifier.h"
 #include "naming/TesseractRecognizer.h"
 #include "naming/UnicodeText.h"
+#include "platform/Utf8.h"
 
 namespace quelso::SmartRename {
 
@@ -157,7 +158,7 @@ Keywords offlineKeywords(const PixelImage& picture, int max, const TextRecognize
                          const ImageClassifier& classifier) {
     const std::vector<std::string> lines = recognizeText(picture, recognizer);
     const std::string text = joined(lines);
-    if (!UnicodeText::trimmedWhitespace(text).empty()) {
+    if (!trimmedWhitespace(text).empty()) {
         Keywords fromText = isMostlyLatin(text) ? keywords(lines, max) : transliteratedKeywords(lines, max);
         if (!fromText.empty()) return fromText;
     }

@@ -7,9 +7,9 @@
 #include <unordered_set>
 #include <vector>
 
+#include "core/PixelImage.h"
 #include "naming/ImageClassifier.h"
 #include "naming/TextRecognizer.h"
-#include "pipeline/PixelImage.h"
 
 namespace quelso::SmartRename {
 

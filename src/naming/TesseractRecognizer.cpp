@@ -13,7 +13,7 @@
 #include <tesseract/resultiterator.h>
 
 #include "naming/OpaqueRGB.h"
-#include "naming/UnicodeText.h"
+#include "platform/Utf8.h"
 
 namespace quelso {
 
@@ -134,7 +134,7 @@ std::vector<RecognizedLine> TesseractRecognizer::recognize(const PixelImage& pic
                 const float confidence = words->Confidence(tesseract::RIL_WORD);
                 if (!word || confidence < wordConfidenceFloor) continue;
                 // Tesseract reports blank "words" for empty regions, confidently.
-                const std::string_view text = UnicodeText::trimmedWhitespace(word.get());
+                const std::string_view text = trimmedWhitespace(word.get());
                 if (text.empty()) continue;
                 if (line.words > 0) line.text += ' ';
                 line.text += text;

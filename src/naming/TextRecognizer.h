@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "pipeline/PixelImage.h"
+#include "core/PixelImage.h"
 
 namespace quelso {
 

@@ -29,7 +29,4 @@ ScriptShare letterAndMarkShare(std::string_view utf8);
 // Any script to Latin letters, then combining marks removed.
 std::string toLatinWithoutMarks(std::string_view utf8);
 
-// Trims spaces, tabs and line breaks at both ends.
-std::string_view trimmedWhitespace(std::string_view text);
-
 } // namespace quelso::UnicodeText

@@ -1,10 +1,10 @@
 #pragma once
-// Turns files and bytes into PixelImages and converts between straight and premultiplied alpha.
+// Turns files and bytes into PixelImages.
 #include <cstdint>
 #include <optional>
 #include <string>
 
-#include "pipeline/PixelImage.h"
+#include "core/PixelImage.h"
 
 namespace quelso::ImageLoader {
 
@@ -23,9 +23,5 @@ std::optional<Info> info(const std::string& path);
 
 // A preview whose longer side is at most maxSide, turned upright.
 std::optional<PixelImage> thumbnail(const std::string& path, int maxSide);
-
-// In-place alpha conversions over a whole RGBA buffer.
-void premultiply(Bytes& rgba);
-void unpremultiply(Bytes& rgba);
 
 } // namespace quelso::ImageLoader

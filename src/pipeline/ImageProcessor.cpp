@@ -1,28 +1,22 @@
 #include "pipeline/ImageProcessor.h"
 
 #include <atomic>
-#include <cmath>
 #include <utility>
 
+#include "core/Parallel.h"
+#include "core/RasterBuffer.h"
+#include "core/SplitMix64.h"
+#include "effects/Effects.h"
+#include "effects/Strength.h"
 #include "encode/ImageEncoder.h"
 #include "encode/WebPCodec.h"
-#include "pipeline/Effects.h"
 #include "pipeline/LogoStamp.h"
-#include "pipeline/Parallel.h"
-#include "pipeline/RasterBuffer.h"
-#include "pipeline/SplitMix64.h"
-#include "pipeline/effects/PixelMath.h"
 #include "watermark/VisibleOverlay.h"
 #include "watermark/Watermark.h"
 
 namespace quelso::ImageProcessor {
 
-namespace {
-
-constexpr std::int64_t kPixelsPerChunk = 1 << 16;
-constexpr double kPi = 3.141592653589793;
-
-} // namespace
+namespace strength = effects::strength;
 
 Bytes microCrop(const Bytes& rgba, std::int64_t width, std::int64_t height) {
     const std::int64_t w = width - 2, h = height - 2;
@@ -35,7 +29,7 @@ Bytes microCrop(const Bytes& rgba, std::int64_t width, std::int64_t height) {
 }
 
 void forceChange(Bytes& rgba, const Bytes& original) {
-    parallelFor(static_cast<std::int64_t>(rgba.size() / 4), kPixelsPerChunk, [&](std::int64_t begin, std::int64_t end) {
+    parallelFor(static_cast<std::int64_t>(rgba.size() / 4), kPixelsPerTask, [&](std::int64_t begin, std::int64_t end) {
         for (std::int64_t i = begin * 4; i < end * 4; i += 4) {
             if (rgba[i] == original[i] && rgba[i + 1] == original[i + 1] && rgba[i + 2] == original[i + 2] &&
                 rgba[i + 3] == original[i + 3])
@@ -49,7 +43,7 @@ double changedPercent(const Bytes& a, const Bytes& b) {
     const auto pixels = static_cast<std::int64_t>(a.size() / 4);
     std::vector<std::int64_t> counts(static_cast<std::size_t>(workerCount()) + 1, 0);
     std::atomic<int> slot{0};
-    parallelFor(pixels, kPixelsPerChunk, [&](std::int64_t begin, std::int64_t end) {
+    parallelFor(pixels, kPixelsPerTask, [&](std::int64_t begin, std::int64_t end) {
         std::int64_t changed = 0;
         for (std::int64_t i = begin * 4; i < end * 4; i += 4)
             changed += (a[i] != b[i]) | (a[i + 1] != b[i + 1]) | (a[i + 2] != b[i + 2]) | (a[i + 3] != b[i + 3]);
@@ -79,45 +73,42 @@ std::optional<ProcessResult> process(const PixelImage& image, const ProcessingSe
     // fault in than a pass itself); it is released after the last.
     {
         Bytes spare;
-        if (settings.warpEnabled && settings.warpIntensity * 3.5 > 0.05) {
-            effects::warp(raster, W, H, settings.warpIntensity * 3.5, spare);
+        if (const auto a = strength::warpAmplitude(settings.warpIntensity); settings.warpEnabled && a) {
+            effects::warp(raster, W, H, *a, spare);
             raster.swap(spare);
         }
-        if (settings.waveEnabled && settings.waveIntensity * 12 > 0.1) {
-            effects::wave(raster, W, H, settings.waveIntensity * 12, spare);
+        if (const auto a = strength::waveAmplitude(settings.waveIntensity); settings.waveEnabled && a) {
+            effects::wave(raster, W, H, *a, spare);
             raster.swap(spare);
         }
-        if (settings.twirlEnabled && settings.twirlIntensity * (kPi / 2) > 0.01) {
-            effects::twirl(raster, W, H, settings.twirlIntensity * (kPi / 2), spare);
+        if (const auto angle = strength::twirlAngle(settings.twirlIntensity); settings.twirlEnabled && angle) {
+            effects::twirl(raster, W, H, *angle, spare);
             raster.swap(spare);
         }
-        // Every sample of the smear costs a full pass: lengths beyond the slider's largest (22, at
-        // intensity 1) would only stall the run, so they are held there.
-        const std::int64_t n = std::min<std::int64_t>(effects::roundToCount(settings.motionBlurIntensity * 22), 22);
-        if (settings.motionBlurEnabled && n >= 1) {
-            effects::motionBlur(raster, W, H, n, settings.motionBlurAngle, spare);
+        const auto n = strength::motionBlurHalfLength(settings.motionBlurIntensity);
+        if (settings.motionBlurEnabled && n) {
+            effects::motionBlur(raster, W, H, *n, settings.motionBlurAngle, spare);
             raster.swap(spare);
         }
     }
 
-    // 6-10. Tone and texture filters, in place.
-    if (const std::int64_t r = effects::roundToCount(settings.blurIntensity * 3); settings.blurEnabled && r >= 1)
-        effects::boxBlur(raster, W, H, r);
+    // 6-10. Tone and texture filters, in place; each leaves the raster alone at a strength too
+    // small to change it.
+    if (const auto r = strength::blurRadius(settings.blurIntensity); settings.blurEnabled && r)
+        effects::boxBlur(raster, W, H, *r);
     if (settings.sharpenEnabled) effects::sharpen(raster, W, H, settings.sharpenIntensity);
     if (settings.colorReplaceEnabled)
         effects::colorReplace(raster, settings.colorReplaceFrom, settings.colorReplaceTo,
                               settings.colorReplaceTolerance);
     if (settings.bcEnabled) effects::brightnessContrast(raster, settings.bcIntensity);
-    if (settings.vignetteEnabled && settings.vignetteIntensity * 0.55 > 0)
-        effects::vignette(raster, W, H, settings.vignetteIntensity);
+    if (settings.vignetteEnabled) effects::vignette(raster, W, H, settings.vignetteIntensity);
 
     // 11. Colour shift.
     if (settings.colorShift) effects::colorShift(raster, rng);
     // 12. Noise.
     if (settings.noiseEnabled && settings.noiseStrength >= 1) effects::noise(raster, settings.noiseStrength, rng);
-    // 13. Grain.
-    if (settings.grainEnabled && effects::roundToCount(settings.grainIntensity * 20) >= 1)
-        effects::grain(raster, settings.grainIntensity, rng);
+    // 13. Grain; no draws at a strength too small to change a pixel.
+    if (settings.grainEnabled) effects::grain(raster, settings.grainIntensity, rng);
 
     // 14. Logo stamp, after the perturbations so the invisible watermark covers it too.
     if (settings.logoStampEnabled && settings.logoStampPNG && !settings.logoStampPNG->empty())

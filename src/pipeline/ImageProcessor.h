@@ -3,21 +3,11 @@
 #include <cstdint>
 #include <optional>
 
-#include "pipeline/PixelImage.h"
-#include "pipeline/ProcessingSettings.h"
+#include "core/PixelImage.h"
+#include "settings/ProcessResult.h"
+#include "settings/ProcessingSettings.h"
 
-namespace quelso {
-
-struct ProcessResult {
-    Bytes data;
-    std::int64_t width = 0;
-    std::int64_t height = 0;
-    double percentChanged = 0.0;
-    bool lossless = false;
-    bool watermarkEmbedded = false;
-};
-
-namespace ImageProcessor {
+namespace quelso::ImageProcessor {
 
 // Absent only when encoding fails.
 std::optional<ProcessResult> process(const PixelImage& image, const ProcessingSettings& settings, std::uint64_t seed);
@@ -31,5 +21,4 @@ void forceChange(Bytes& rgba, const Bytes& original);
 // Share of pixel positions (0..100) where any byte differs.
 double changedPercent(const Bytes& a, const Bytes& b);
 
-} // namespace ImageProcessor
-} // namespace quelso
+} // namespace quelso::ImageProcessor

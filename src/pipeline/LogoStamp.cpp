@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "core/Alpha.h"
 #include "pipeline/ImageLoader.h"
 #include "platform/Canvas.h"
 
@@ -16,14 +17,14 @@ void stampLogo(Bytes& rgba, std::int64_t width, std::int64_t height, const Bytes
     if (!decoded) return;
     const std::optional<CanvasImage> logo = CanvasImage::from(*decoded);
     if (!logo) return;
-    const double lw0 = double(std::max<std::int64_t>(decoded->width, 1));
-    const double lh0 = double(decoded->height);
+    const double lw0 = static_cast<double>(std::max<std::int64_t>(decoded->width, 1));
+    const double lh0 = static_cast<double>(decoded->height);
 
-    ImageLoader::premultiply(rgba);
+    premultiply(rgba);
 
     // Drawing frame: origin at the bottom-left corner, y upwards. Nothing is snapped to
     // whole pixels; the canvas resamples into the fractional rectangle.
-    const double W = double(width), H = double(height);
+    const double W = static_cast<double>(width), H = static_cast<double>(height);
     const double w = std::max((sizePercent * W) / 100.0, 1.0);
     const double h = w * (lh0 / lw0);
     const double x = (W - w) * 0.5;
@@ -34,7 +35,7 @@ void stampLogo(Bytes& rgba, std::int64_t width, std::int64_t height, const Bytes
         canvas->drawImage(*logo, Rect{x, y, w, h});
     }
 
-    ImageLoader::unpremultiply(rgba);
+    unpremultiply(rgba);
 }
 
 } // namespace quelso::ImageProcessor

@@ -2,7 +2,7 @@
 // One visible copy of the user's logo at the bottom centre of the picture.
 #include <cstdint>
 
-#include "pipeline/PixelImage.h"
+#include "core/PixelImage.h"
 
 namespace quelso::ImageProcessor {
 

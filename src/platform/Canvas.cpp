@@ -1,142 +1,20 @@
 #include "platform/Canvas.h"
 
-#include <cairo.h>
-#include <glib.h>
-#include <pango/pangocairo.h>
-
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <vector>
+
+#include "platform/CanvasParts.h"
 
 namespace quelso {
 
 namespace {
-
-// Cairo keeps a pixel as one native 32-bit word A<<24 | R<<16 | G<<8 | B. Building and
-// splitting the word through memcpy keeps both directions exact on either byte order.
-void rgbaToNative(std::uint8_t* p, std::size_t pixels) {
-    for (std::size_t i = 0; i < pixels; ++i, p += 4) {
-        const std::uint32_t word =
-            std::uint32_t(p[3]) << 24 | std::uint32_t(p[0]) << 16 | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]);
-        std::memcpy(p, &word, 4);
-    }
-}
-
-void nativeToRgba(std::uint8_t* p, std::size_t pixels) {
-    for (std::size_t i = 0; i < pixels; ++i, p += 4) {
-        std::uint32_t word;
-        std::memcpy(&word, p, 4);
-        p[0] = std::uint8_t(word >> 16);
-        p[1] = std::uint8_t(word >> 8);
-        p[2] = std::uint8_t(word);
-        p[3] = std::uint8_t(word >> 24);
-    }
-}
-
-// Cairo's image surfaces stop at this side length.
-constexpr std::int64_t kMaxSide = 32767;
-
-bool fits(std::int64_t width, std::int64_t height) {
-    return width >= 1 && height >= 1 && width <= kMaxSide && height <= kMaxSide;
-}
 
 bool finite(const Rect& r) {
     return std::isfinite(r.x) && std::isfinite(r.y) && std::isfinite(r.width) && std::isfinite(r.height);
 }
 
 } // namespace
-
-// ---------------------------------------------------------------------------------------
-
-struct CanvasImage::Surface {
-    cairo_surface_t* surface = nullptr;
-    ~Surface() { cairo_surface_destroy(surface); }
-};
-
-std::optional<CanvasImage> CanvasImage::from(const PixelImage& image) {
-    if (!fits(image.width, image.height) || image.rgba.size() != std::size_t(image.width * image.height * 4))
-        return std::nullopt;
-    auto holder = std::make_shared<Surface>();
-    holder->surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(image.width), int(image.height));
-    if (cairo_surface_status(holder->surface) != CAIRO_STATUS_SUCCESS) return std::nullopt;
-
-    cairo_surface_flush(holder->surface);
-    std::uint8_t* base = cairo_image_surface_get_data(holder->surface);
-    const int stride = cairo_image_surface_get_stride(holder->surface);
-    const std::uint8_t* src = image.rgba.data();
-    for (std::int64_t y = 0; y < image.height; ++y) {
-        std::uint8_t* row = base + y * stride;
-        std::memcpy(row, src + y * image.width * 4, std::size_t(image.width) * 4);
-        // Cairo wants premultiplied colour; same rounding as the raster's own premultiply.
-        for (std::int64_t x = 0; x < image.width; ++x) {
-            std::uint8_t* p = row + x * 4;
-            const unsigned a = p[3];
-            if (a != 255)
-                for (int c = 0; c < 3; ++c) p[c] = std::uint8_t((p[c] * a + 127) / 255);
-        }
-        rgbaToNative(row, std::size_t(image.width));
-    }
-    cairo_surface_mark_dirty(holder->surface);
-
-    CanvasImage result;
-    result.surface_ = std::move(holder);
-    result.width_ = image.width;
-    result.height_ = image.height;
-    return result;
-}
-
-// ---------------------------------------------------------------------------------------
-
-struct TextLine::Layout {
-    PangoLayout* layout = nullptr;
-    TextColor color;
-    ~Layout() {
-        if (layout) g_object_unref(layout);
-    }
-};
-
-std::optional<TextLine> TextLine::make(const std::string& utf8, const std::string& font, double size,
-                                       const TextColor& color) {
-    if (!std::isfinite(size) || size <= 0 || size * PANGO_SCALE > double(G_MAXINT)) return std::nullopt;
-
-    // The default font map is per thread, so pipeline threads never share one.
-    PangoContext* context = pango_font_map_create_context(pango_cairo_font_map_get_default());
-    // Unhinted, unrounded metrics: the line measures the same at every size and angle.
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-    pango_cairo_context_set_font_options(context, options);
-    cairo_font_options_destroy(options);
-    pango_context_set_round_glyph_positions(context, FALSE);
-
-    auto holder = std::make_shared<Layout>();
-    holder->layout = pango_layout_new(context);
-    holder->color = color;
-    g_object_unref(context);
-
-    PangoFontDescription* description = pango_font_description_from_string(font.c_str());
-    pango_font_description_set_absolute_size(description, size * PANGO_SCALE);
-    pango_layout_set_font_description(holder->layout, description);
-    pango_font_description_free(description);
-
-    pango_layout_set_single_paragraph_mode(holder->layout, TRUE);
-    // Pango would complain on stderr about bad UTF-8; hand it a repaired copy instead.
-    gchar* valid = g_utf8_make_valid(utf8.data(), gssize(utf8.size()));
-    pango_layout_set_text(holder->layout, valid, -1);
-    g_free(valid);
-
-    PangoRectangle ink;
-    pango_layout_line_get_extents(pango_layout_get_line_readonly(holder->layout, 0), &ink, nullptr);
-    const double scale = PANGO_SCALE;
-    TextLine line;
-    line.layout_ = std::move(holder);
-    line.ink_ = Rect{ink.x / scale, -(ink.y + ink.height) / scale, ink.width / scale, ink.height / scale};
-    return line;
-}
-
-// ---------------------------------------------------------------------------------------
 
 struct Canvas::State {
     Bytes* raster = nullptr;
@@ -148,13 +26,14 @@ struct Canvas::State {
 };
 
 std::optional<Canvas> Canvas::over(Bytes& rgba, std::int64_t width, std::int64_t height) {
-    if (!fits(width, height) || rgba.size() != std::size_t(width * height * 4)) return std::nullopt;
-    const int stride = int(width) * 4;
-    if (cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, int(width)) != stride) return std::nullopt;
+    if (!fitsCairoSurface(width, height) || rgba.size() != static_cast<std::size_t>(width * height * 4))
+        return std::nullopt;
+    const int stride = static_cast<int>(width) * 4;
+    if (cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, static_cast<int>(width)) != stride) return std::nullopt;
 
     auto state = std::make_unique<State>();
-    state->surface =
-        cairo_image_surface_create_for_data(rgba.data(), CAIRO_FORMAT_ARGB32, int(width), int(height), stride);
+    state->surface = cairo_image_surface_create_for_data(rgba.data(), CAIRO_FORMAT_ARGB32, static_cast<int>(width),
+                                                         static_cast<int>(height), stride);
     if (cairo_surface_status(state->surface) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(state->surface);
         return std::nullopt;
@@ -172,7 +51,7 @@ std::optional<Canvas> Canvas::over(Bytes& rgba, std::int64_t width, std::int64_t
 
     // Cairo's device space runs downwards; the canvas frame runs upwards from the bottom.
     cairo_matrix_t flip;
-    cairo_matrix_init(&flip, 1, 0, 0, -1, 0, double(height));
+    cairo_matrix_init(&flip, 1, 0, 0, -1, 0, static_cast<double>(height));
     cairo_set_matrix(state->cr, &flip);
     cairo_set_operator(state->cr, CAIRO_OPERATOR_OVER);
     return Canvas(std::move(state));
@@ -226,7 +105,8 @@ bool Canvas::missesRaster(const Rect& rect) const {
             bottom = std::max(bottom, dy);
         }
     // One pixel of slack covers anti-aliased edges.
-    return right < -1.0 || bottom < -1.0 || left > double(state_->width) + 1.0 || top > double(state_->height) + 1.0;
+    return right < -1.0 || bottom < -1.0 || left > static_cast<double>(state_->width) + 1.0 ||
+           top > static_cast<double>(state_->height) + 1.0;
 }
 
 void Canvas::drawImage(const CanvasImage& image, const Rect& rect) {
@@ -240,7 +120,7 @@ void Canvas::drawImage(const CanvasImage& image, const Rect& rect) {
     cairo_clip(cr);
     // The picture's first row is its top: it lands at the rectangle's upper edge.
     cairo_translate(cr, rect.x, rect.y + rect.height);
-    cairo_scale(cr, rect.width / double(image.width_), -rect.height / double(image.height_));
+    cairo_scale(cr, rect.width / static_cast<double>(image.width_), -rect.height / static_cast<double>(image.height_));
     cairo_set_source_surface(cr, image.surface_->surface, 0, 0);
     // Padding keeps the edge pixels opaque up to the rectangle's border instead of fading
     // them into transparency; the clip above bounds the drawing.

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "pipeline/PixelImage.h"
+#include "core/PixelImage.h"
 
 namespace quelso {
 

@@ -1,6 +1,7 @@
 #pragma once
 // The image codec service: the only place that talks to libvips. Decodes the formats the
-// program reads into straight-alpha sRGB RGBA rasters and encodes PNG, JPEG and HEIF.
+// program reads into straight-alpha sRGB RGBA rasters, makes previews, and saves PNG, JPEG
+// and HEIF through libvips' savers.
 //
 // Only JPEG, PNG, WebP, HEIF/AVIF, TIFF, GIF and BMP are read; every other libvips loader is
 // refused, and damaged files are refused rather than half decoded. Nothing here prints.
@@ -9,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "pipeline/PixelImage.h"
+#include "core/PixelImage.h"
 
 namespace quelso::ImageCodec {
 
@@ -42,9 +43,11 @@ std::optional<PixelImage> thumbnail(const std::string& path, int maxSide);
 
 enum class SaveFormat { png, jpeg, heif };
 
-// Encodes width * height straight-alpha RGBA pixels tagged with the standard sRGB profile and
-// nothing else of any source. JPEG keeps the colour channels only. quality (1..100) is used
-// by JPEG and HEIF. Absent on failure.
+// Saves width * height straight-alpha RGBA pixels and nothing of any source. PNG and HEIF
+// carry the standard sRGB profile, HEIF also the EXIF block libvips always adds; JPEG keeps
+// the colour channels only and carries no metadata at all, since libvips cannot leave its
+// EXIF block out without dropping the profile too. quality (1..100) is used by JPEG and
+// HEIF. Absent on failure.
 std::optional<Bytes> encode(const std::uint8_t* rgba, int width, int height, SaveFormat format, int quality);
 
 // A standard sRGB ICC profile.

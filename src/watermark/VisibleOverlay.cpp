@@ -3,15 +3,17 @@
 #include <algorithm>
 #include <optional>
 
-#include "pipeline/ImageLoader.h"
+#include "core/Alpha.h"
+#include "core/PixelMath.h"
 #include "platform/Canvas.h"
+#include "platform/ImageCodec.h"
 
 namespace quelso::Watermark {
 
 namespace {
 
 // 30 degrees clockwise on the picture, in the upward drawing frame.
-constexpr double kTurn = -0.5235987755982988;
+constexpr double kTurn = -kPi / 6;
 // Metric twin of the bold sans-serif the overlay is designed around; other scripts fall back
 // to whichever installed font covers them.
 constexpr const char* kFont = "Liberation Sans Bold";
@@ -28,12 +30,13 @@ void drawTextRows(Canvas& canvas, const std::string& text, double M) {
 }
 
 void drawTiles(Canvas& canvas, const Bytes& encoded, double M) {
-    const std::optional<PixelImage> decoded = ImageLoader::load(encoded);
+    const std::optional<PixelImage> decoded = ImageCodec::decodeBytes(encoded.data(), encoded.size());
     if (!decoded) return;
     const std::optional<CanvasImage> tile = CanvasImage::from(*decoded);
     if (!tile) return;
     const double tw = M * 0.22;
-    const double th = tw * (double(decoded->height) / double(std::max<std::int64_t>(decoded->width, 1)));
+    const double th =
+        tw * (static_cast<double>(decoded->height) / static_cast<double>(std::max<std::int64_t>(decoded->width, 1)));
     for (double y = -M; y < 2.0 * M; y = y + 2.0 * th)
         for (double x = -M; x < 2.0 * M; x = x + 1.8 * tw) canvas.drawImage(*tile, Rect{x, y, tw, th});
 }
@@ -42,9 +45,9 @@ void drawTiles(Canvas& canvas, const Bytes& encoded, double M) {
 
 void applyVisibleOverlay(Bytes& rgba, std::int64_t width, std::int64_t height, const WatermarkContent& content,
                          double opacity) {
-    ImageLoader::premultiply(rgba);
+    premultiply(rgba);
     if (std::optional<Canvas> canvas = Canvas::over(rgba, width, height)) {
-        const double W = double(width), H = double(height);
+        const double W = static_cast<double>(width), H = static_cast<double>(height);
         const double M = std::max(W, H);
         canvas->setAlpha(opacity);
         canvas->save();
@@ -57,7 +60,7 @@ void applyVisibleOverlay(Bytes& rgba, std::int64_t width, std::int64_t height, c
             drawTiles(*canvas, *image, M);
         canvas->restore();
     }
-    ImageLoader::unpremultiply(rgba);
+    unpremultiply(rgba);
 }
 
 } // namespace quelso::Watermark

@@ -3,8 +3,8 @@
 // clockwise, at a low global opacity.
 #include <cstdint>
 
-#include "pipeline/PixelImage.h"
-#include "pipeline/WatermarkContent.h"
+#include "core/PixelImage.h"
+#include "settings/WatermarkContent.h"
 
 namespace quelso::Watermark {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <limits>
 
-#include "pipeline/Parallel.h"
+#include "core/Parallel.h"
 
 namespace quelso::Watermark {
 
@@ -52,7 +52,7 @@ std::optional<Record> buildRecord(const WatermarkContent& content) {
     record.bytes.reserve(kHeaderBytes + payload.size());
     record.bytes.insert(record.bytes.end(), std::begin(kMagic), std::end(kMagic));
     record.bytes.push_back(type);
-    for (int shift = 24; shift >= 0; shift -= 8) record.bytes.push_back(static_cast<std::uint8_t>(length >> shift));
+    appendBigEndian(record.bytes, length, 4);
     record.bytes.insert(record.bytes.end(), payload.begin(), payload.end());
     return record;
 }
@@ -93,8 +93,7 @@ std::optional<Extracted> extract(const Bytes& rgba, std::int64_t width, std::int
         header[i] = *byte;
     }
     if (std::memcmp(header, kMagic, 4) != 0) return std::nullopt;
-    const std::uint64_t length = (std::uint64_t{header[5]} << 24) | (std::uint64_t{header[6]} << 16) |
-                                 (std::uint64_t{header[7]} << 8) | header[8];
+    const std::uint64_t length = readBigEndian(header + 5, 4);
     if (length == 0 || capacity < 8 * length + 72) return std::nullopt;
 
     Extracted result{header[4], Bytes(length)};

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "pipeline/PixelImage.h"
-#include "pipeline/WatermarkContent.h"
+#include "core/PixelImage.h"
+#include "settings/WatermarkContent.h"
 
 namespace quelso::Watermark {
 

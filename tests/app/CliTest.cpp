@@ -7,6 +7,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "TestImages.h"
 #include "TestSupport.h"
 #include "app/CLI.h"
 
@@ -153,6 +154,23 @@ TEST_F(Cli, FailedWritesLeaveNothingBehind) {
     EXPECT_NE(test::readFile(out).size(), 12u);
     for (const auto& entry : fs::directory_iterator(dir.path()))
         EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+}
+
+// Naming reads the picture the command has decoded (--cli) or a thumbnail of the file
+// (--suggest-name); both read the words on the sample's sign, also from a picture larger
+// than naming looks at.
+TEST_F(Cli, ContentNamesComeFromThePictureItself) {
+    const std::string large = dir.file("large.jpg");
+    ASSERT_EQ(test::run({"vips", "resize", sample(), large + "[Q=90]", "2.5"}).exitCode, 0); // 4000 x 2668
+    for (const std::string& in : {sample(), large}) {
+        const auto r = cli({"--suggest-name", in});
+        EXPECT_EQ(r.exitCode, 0) << in;
+        EXPECT_EQ(r.out, "harbour-fish-market\n") << in;
+    }
+    const auto r = cli({"--cli", "--in", large, "--out", dir.file("unnamed.webp"), "--seed", "1"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(fs::exists(dir.file("harbour-fish-market.webp")));
+    EXPECT_FALSE(fs::exists(dir.file("unnamed.webp")));
 }
 
 TEST_F(Cli, BadInputsAreReadErrorsAndQuick) {

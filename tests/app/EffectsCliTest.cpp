@@ -2,6 +2,7 @@
 // the picture, and a value that does not parse leaves its effect off.
 #include <gtest/gtest.h>
 
+#include "TestImages.h"
 #include "TestSupport.h"
 
 namespace quelso {

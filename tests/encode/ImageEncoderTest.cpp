@@ -6,7 +6,6 @@
 #include <limits>
 
 #include "TestSupport.h"
-#include "pipeline/ImageLoader.h"
 #include "platform/ImageCodec.h"
 
 namespace quelso {
@@ -27,7 +26,7 @@ std::optional<Bytes> encode(const Bytes& rgba, std::int64_t width, std::int64_t 
 // Encodes and decodes again; the codec formats must come back tagged with the standard sRGB profile.
 std::optional<PixelImage> roundTrip(const Bytes& rgba, int width, int height, OutputFormat format, double quality) {
     const auto encoded = encode(rgba, width, height, format, quality);
-    const auto image = encoded ? ImageLoader::load(*encoded) : std::nullopt;
+    const auto image = encoded ? ImageCodec::decodeBytes(encoded->data(), encoded->size()) : std::nullopt;
     EXPECT_TRUE(image && image->iccData == ImageCodec::srgbProfile());
     return image;
 }
@@ -53,7 +52,7 @@ TEST(ImageEncoder, WebPIsLosslessAndExactOnlyWhenTheInvisibleWatermarkHasContent
         settings.invisible = invisible;
         settings.watermarkText = text;
         const auto webp = ImageEncoder::encode(rgba, 17, 11, settings);
-        const auto decoded = webp ? ImageLoader::load(*webp) : std::nullopt;
+        const auto decoded = webp ? ImageCodec::decodeBytes(webp->data(), webp->size()) : std::nullopt;
         ASSERT_TRUE(decoded) << invisible << text;
         const bool lossless = invisible && *text;
         EXPECT_EQ(std::string(webp->begin() + 12, webp->begin() + 16), lossless ? "VP8L" : "VP8X") << text;

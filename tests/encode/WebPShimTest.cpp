@@ -4,7 +4,6 @@
 
 #include "TestSupport.h"
 #include "encode/WebPCodec.h"
-#include "pipeline/ImageLoader.h"
 #include "platform/ImageCodec.h"
 
 namespace quelso {
@@ -72,7 +71,7 @@ TEST(WebPShim, MuxAttachesChunksInContainerOrderByteForByte) {
     const Bytes bare(out, out + length);
     MOT_Free(out);
     EXPECT_EQ(names(riffChunks(bare)), std::vector<std::string>{"VP8L"});
-    EXPECT_EQ(ImageLoader::load(bare).value_or(PixelImage{}).rgba, rgba);
+    EXPECT_EQ(ImageCodec::decodeBytes(bare.data(), bare.size()).value_or(PixelImage{}).rgba, rgba);
     EXPECT_EQ(WebPCodec::addMetadata(plain, std::nullopt, std::nullopt, std::nullopt), bare);
 
     const Chunks all = riffChunks(WebPCodec::addMetadata(plain, exif, icc, xmp).value_or(Bytes{}));

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+#include "TestImages.h"
 #include "TestSupport.h"
 #include "model/AppModel.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "pipeline/PixelImage.h"
+#include "core/PixelImage.h"
 #include "platform/Canvas.h"
 
 namespace quelso::pictures {

@@ -128,7 +128,7 @@ TEST(OnnxClassifier, BadFilesGiveNoClassifierOrNoLabels) {
     for (int round = 0; round < 2000; ++round) {
         std::string bytes = model;
         for (int i = 0; i < 1 + round % 8; ++i) bytes[random() % bytes.size()] = static_cast<char>(random());
-        (void)OnnxModelInfo::inputShape(round % 3 ? bytes : bytes.substr(0, random() % bytes.size()));
+        static_cast<void>(OnnxModelInfo::inputShape(round % 3 ? bytes : bytes.substr(0, random() % bytes.size())));
     }
     EXPECT_FALSE(OnnxModelInfo::inputShape(std::string("\x3a\xff\xff\xff\xff\x0f", 6))); // length past the end
 }

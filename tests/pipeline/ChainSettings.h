@@ -1,5 +1,5 @@
 #pragma once
-#include "pipeline/ProcessingSettings.h"
+#include "settings/ProcessingSettings.h"
 
 namespace quelso {
 

@@ -5,6 +5,7 @@
 
 #include "ChainSettings.h"
 #include "EffectsReference.h"
+#include "TestImages.h"
 #include "TestSupport.h"
 #include "pipeline/ImageLoader.h"
 #include "pipeline/ImageProcessor.h"

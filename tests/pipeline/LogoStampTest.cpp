@@ -6,6 +6,7 @@
 #include <cmath>
 #include <optional>
 
+#include "TestImages.h"
 #include "TestSupport.h"
 
 namespace quelso {
@@ -15,7 +16,9 @@ using I = std::int64_t;
 using Pixel = std::array<std::uint8_t, 4>;
 constexpr Pixel kRed{255, 0, 0, 255}, kBlue{0, 0, 255, 255}, kGrey{100, 100, 100, 255};
 
-Bytes solid(I w, I h, Pixel px) { return test::solidPixels(int(w), int(h), {px.begin(), px.end()}); }
+Bytes solid(I w, I h, Pixel px) {
+    return test::solidPixels(static_cast<int>(w), static_cast<int>(h), {px.begin(), px.end()});
+}
 
 // An RGBA raster encoded as a PNG file's bytes.
 Bytes png(const Bytes& rgba, int w, int h) {
@@ -25,7 +28,7 @@ Bytes png(const Bytes& rgba, int w, int h) {
 }
 
 Pixel at(const Bytes& rgba, I width, I x, I row) {
-    const std::uint8_t* p = &rgba[std::size_t((row * width + x) * 4)];
+    const std::uint8_t* p = &rgba[static_cast<std::size_t>((row * width + x) * 4)];
     return {p[0], p[1], p[2], p[3]};
 }
 

@@ -97,7 +97,7 @@ TEST(Processor, MicroCropRemovesTheOuterRing) {
     PixelImage image;
     image.width = 5;
     image.height = 5;
-    for (int p = 0; p < 25; ++p) image.rgba.insert(image.rgba.end(), {std::uint8_t(p), 0, 0, 255});
+    for (int p = 0; p < 25; ++p) image.rgba.insert(image.rgba.end(), {static_cast<std::uint8_t>(p), 0, 0, 255});
     ProcessingSettings s = quietPng();
     s.microGeometry = true;
     s.forceUnique = true;

@@ -1,6 +1,5 @@
-// The codec service on bad and damaged input, recognising sRGB profiles, and HEIF files
-// without the EXIF block libvips adds. Good files, orientation and colour conversion are
-// covered through the image loader.
+// The codec service on bad and damaged input and recognising sRGB profiles. Good files,
+// orientation and colour conversion are covered through the image loader.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -11,9 +10,9 @@
 #include <cstring>
 #include <random>
 
+#include "TestImages.h"
 #include "TestSupport.h"
 #include "platform/ImageCodec.h"
-#include "platform/ImageCodecHeif.h"
 
 namespace quelso {
 namespace {
@@ -136,27 +135,6 @@ TEST(ImageCodec, RecognisesSrgbProfilesByTheirContent) {
     for (std::size_t i = 0; i < cases.size(); ++i)
         EXPECT_EQ(ImageCodec::isSrgbProfile(cases[i].first.data(), cases[i].first.size()), cases[i].second) << i;
     EXPECT_FALSE(ImageCodec::isSrgbProfile(nullptr, 0));
-}
-
-TEST(ImageCodec, ExifItemsLeaveHeifFilesWithoutChangingThePicture) {
-    TempDir dir;
-    const Bytes original = fixture(dir, "exif.heic", "[Q=70]");
-    const auto edited = ImageCodec::withoutExifItems(original);
-    ASSERT_TRUE(edited);
-    test::writeFile(dir.path() / "edited.heic", *edited);
-    const auto tags = [&](const char* name) { return test::run({"exiftool", "-a", "-G1", dir.file(name)}).out; };
-    ASSERT_NE(tags("exif.heic").find("[IFD0]"), std::string::npos);
-    const std::string left = tags("edited.heic");
-    for (const char* unwanted : {"[IFD0]", "Warning", "Error"})
-        EXPECT_EQ(left.find(unwanted), std::string::npos) << left;
-
-    const auto before = ImageCodec::decodeBytes(original.data(), original.size());
-    const auto after = ImageCodec::decodeBytes(edited->data(), edited->size());
-    ASSERT_TRUE(before && after);
-    EXPECT_EQ(after->rgba, before->rgba);
-    EXPECT_EQ(ImageCodec::withoutExifItems(*edited), *edited); // nothing left to remove
-    EXPECT_FALSE(ImageCodec::withoutExifItems(bytesOf("not a heif file")));
-    EXPECT_FALSE(ImageCodec::withoutExifItems(Bytes(original.begin(), original.begin() + 300)));
 }
 
 } // namespace

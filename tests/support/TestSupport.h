@@ -1,6 +1,6 @@
 #pragma once
 // Small helpers shared by every test program: scratch folders, files, child processes and
-// image fixtures written through libvips.
+// rasters. Image files are written by TestImages.h.
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -44,13 +44,6 @@ CommandResult run(const std::vector<std::string>& argv, const std::string& input
 // Rasters for fixtures: 8-bit, `bands` interleaved channels per pixel, rows packed.
 Bytes solidPixels(int width, int height, const std::vector<std::uint8_t>& pixel);
 Bytes randomPixels(int width, int height, int bands, std::uint64_t seed);
-
-// Writes a raster to an image file through libvips; the saver is chosen by the extension and
-// `options` are libvips save options such as "[Q=90,strip]". With pageHeight > 0 the raster
-// holds pages of that height stacked top to bottom, saved as one multi-page file (GIF, TIFF).
-// 1 or 2 bands are grey (plus alpha), 3 or 4 sRGB (plus alpha). Returns false on failure.
-bool writeImage(const std::string& path, const Bytes& pixels, int width, int height, int bands,
-                const std::string& options = {}, int pageHeight = 0);
 
 // The mottler binary under test and a picture shipped in samples/.
 std::string mottlerPath();

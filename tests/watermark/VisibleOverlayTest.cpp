@@ -6,6 +6,7 @@
 #include <numbers>
 #include <thread>
 
+#include "TestImages.h"
 #include "TestSupport.h"
 
 namespace quelso {
@@ -13,7 +14,8 @@ namespace {
 
 Bytes opaqueRandom(int w, int h, std::uint64_t seed, int maxValue) {
     Bytes out = test::randomPixels(w, h, 4, seed);
-    for (std::size_t i = 0; i < out.size(); ++i) out[i] = i % 4 == 3 ? 255 : std::uint8_t(out[i] % (maxValue + 1));
+    for (std::size_t i = 0; i < out.size(); ++i)
+        out[i] = i % 4 == 3 ? 255 : static_cast<std::uint8_t>(out[i] % (maxValue + 1));
     return out;
 }
 
@@ -50,7 +52,7 @@ TEST(VisibleOverlay, TextCoversEveryPartWithOnePatternWhateverThePixelsAndThread
         for (int bx = 0; bx < W; bx += 100) {
             int drawn = 0;
             for (int i = 0; i < 100 * 100; ++i)
-                drawn += black[std::size_t(((by + i / 100) * W + bx + i % 100) * 4)] != 0;
+                drawn += black[static_cast<std::size_t>(((by + i / 100) * W + bx + i % 100) * 4)] != 0;
             EXPECT_GT(drawn, 100) << "block " << bx << "," << by;
         }
     // The noisy picture moved towards white by the share that black shows.
@@ -76,7 +78,8 @@ TEST(VisibleOverlay, ImageTilesSitOnTheTurnedGrid) {
                 const double px = 250 + fx * std::cos(turn) - fy * std::sin(turn);
                 const double py = 250 + fx * std::sin(turn) + fy * std::cos(turn);
                 if (px < 0 || px >= W || py < 0 || py >= H) continue;
-                const std::size_t i = std::size_t(((H - 1 - int(py)) * W + int(px)) * 4); // y upwards
+                const std::size_t i = static_cast<std::size_t>(
+                    ((H - 1 - static_cast<int>(py)) * W + static_cast<int>(px)) * 4); // y upwards
                 EXPECT_EQ(raster[i] == 255 && raster[i + 1] == 0, red) << col << "," << row << " +" << dx << ",+" << dy;
                 tilesSeen += red;
             }

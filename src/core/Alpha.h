@@ -1,0 +1,19 @@
+#pragma once
+// The exact conversions between straight and premultiplied alpha that every room uses.
+#include <cstdint>
+
+#include "core/Bytes.h"
+
+namespace quelso {
+
+// One colour channel times alpha / 255, rounded to the nearest byte.
+inline std::uint8_t premultiplied(std::uint8_t channel, std::uint8_t alpha) {
+    return static_cast<std::uint8_t>((unsigned{channel} * alpha + 127) / 255);
+}
+
+// In place over a whole RGBA buffer, on all cores. Unpremultiplying rounds c * 255 / a in
+// single precision and leaves fully transparent and opaque pixels as they are.
+void premultiply(Bytes& rgba);
+void unpremultiply(Bytes& rgba);
+
+} // namespace quelso

@@ -1,0 +1,27 @@
+#include <array>
+
+#include "core/Parallel.h"
+#include "core/PixelMath.h"
+#include "effects/Effects.h"
+
+namespace quelso::effects {
+
+void colorShift(Bytes& rgba, SplitMix64& rng) {
+    std::array<double, 3> gain{}, offset{};
+    for (double& g : gain) g = rng.nextDouble(0.99, 1.01);
+    for (double& o : offset) o = rng.nextDouble(-1.5, 1.5);
+    // Each channel maps 256 values through one fixed formula: tabulate it once.
+    std::array<std::array<std::uint8_t, 256>, 3> table{};
+    for (int c = 0; c < 3; ++c)
+        for (int v = 0; v < 256; ++v) table[c][v] = toByte(offset[c] + gain[c] * v);
+    std::uint8_t* px = rgba.data();
+    parallelFor(static_cast<std::int64_t>(rgba.size() / 4), kPixelsPerTask, [&](std::int64_t begin, std::int64_t end) {
+        for (std::int64_t i = begin * 4; i < end * 4; i += 4) {
+            px[i] = table[0][px[i]];
+            px[i + 1] = table[1][px[i + 1]];
+            px[i + 2] = table[2][px[i + 2]];
+        }
+    });
+}
+
+} // namespace quelso::effects

@@ -1,0 +1,29 @@
+#pragma once
+// Image statistics the scene tagger reads labels from: how much of the picture is sky,
+// greenery, white page, dark ink or night, and which colour dominates.
+#include <string>
+#include <vector>
+
+#include <opencv2/core.hpp>
+
+#include "naming/ImageClassifier.h"
+
+namespace quelso {
+
+// Shares (0-1) of pixels showing each cue. Hues are OpenCV's 0-180 scale.
+struct PixelCues {
+    double blueSky = 0, paleSky = 0;      // within the top 40 % of the picture
+    double topValue = 0, bottomValue = 0; // mean brightness above and below that line
+    double greenery = 0, white = 0, colourful = 0, dark = 0, deepDark = 0, meanValue = 0, darkEdges = 0;
+    std::string dominantColour;
+    double dominantShare = 0;
+};
+
+// The cues of an 8-bit RGB picture.
+PixelCues measureCues(const cv::Mat& rgb);
+
+// The labels the cues support: document, paper, sky, blue_sky, greenery, outdoor, night and
+// the dominant colour's name.
+std::vector<Classification> pixelLabels(const PixelCues& cues);
+
+} // namespace quelso

@@ -1,0 +1,110 @@
+#include "platform/CodecRaster.h"
+
+#include <cstring>
+
+#include "core/RasterBuffer.h"
+#include "platform/CodecInput.h"
+#include "platform/ImageCodec.h"
+
+namespace quelso::ImageCodec {
+namespace {
+
+Image alphaToByte(VipsImage* alpha) {
+    if (alpha->BandFmt == VIPS_FORMAT_UCHAR) {
+        g_object_ref(alpha);
+        return Image(alpha);
+    }
+    if (alpha->BandFmt == VIPS_FORMAT_USHORT) {
+        // a >> 8 maps every 257 * k back to k exactly.
+        Image shifted = derive([&](VipsImage** out) { return vips_rshift_const1(alpha, out, 8, nullptr); });
+        if (!shifted) return {};
+        return derive([&](VipsImage** out) { return vips_cast_uchar(shifted.get(), out, nullptr); });
+    }
+    return derive([&](VipsImage** out) { return vips_cast_uchar(alpha, out, nullptr); });
+}
+
+// Receives the rows in order. The raster is allocated when the first rows have decoded, so a
+// header that promises a huge picture over a few bytes of data fails before that cost.
+struct RowSink {
+    Bytes* raster;
+    std::size_t rowBytes;
+    std::size_t size;
+};
+
+int copyRows(VipsRegion* region, VipsRect* area, void* user) {
+    const auto* sink = static_cast<RowSink*>(user);
+    if (sink->raster->empty()) *sink->raster = rasterBuffer(sink->size);
+    const std::size_t bytes = static_cast<std::size_t>(area->width) * 4;
+    for (int y = area->top; y < area->top + area->height; ++y)
+        std::memcpy(sink->raster->data() + static_cast<std::size_t>(y) * sink->rowBytes +
+                        static_cast<std::size_t>(area->left) * 4,
+                    VIPS_REGION_ADDR(region, area->left, y), bytes);
+    return 0;
+}
+
+} // namespace
+
+std::optional<Bytes> profileOf(VipsImage* image) {
+    if (!vips_image_get_typeof(image, VIPS_META_ICC_NAME)) return std::nullopt;
+    const void* data = nullptr;
+    std::size_t length = 0;
+    if (vips_image_get_blob(image, VIPS_META_ICC_NAME, &data, &length) != 0 || length == 0) {
+        vips_error_clear();
+        return std::nullopt;
+    }
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    return Bytes(bytes, bytes + length);
+}
+
+Image toSrgbRgba(VipsImage* in, const std::optional<Bytes>& icc) {
+    const VipsInterpretation space = vips_image_guess_interpretation(in);
+    int colourBands = 3;
+    if (space == VIPS_INTERPRETATION_CMYK)
+        colourBands = 4;
+    else if (space == VIPS_INTERPRETATION_B_W || space == VIPS_INTERPRETATION_GREY16 || in->Bands < 3)
+        colourBands = 1;
+    if (in->Bands < colourBands) return {};
+    const bool hasAlpha = in->Bands > colourBands;
+
+    Image colour = derive([&](VipsImage** out) { return vips_extract_band(in, out, 0, "n", colourBands, nullptr); });
+    if (!colour) return {};
+    Image srgb;
+    if (icc && !isSrgbProfile(icc->data(), icc->size()))
+        srgb = derive([&](VipsImage** out) {
+            return vips_icc_transform(colour.get(), out, "srgb", "embedded", TRUE, "intent", VIPS_INTENT_RELATIVE,
+                                      "depth", 8, nullptr);
+        });
+    if (!srgb) {
+        const VipsInterpretation from =
+            colourBands == 1
+                ? (colour->BandFmt == VIPS_FORMAT_USHORT ? VIPS_INTERPRETATION_GREY16 : VIPS_INTERPRETATION_B_W)
+                : space;
+        srgb = derive([&](VipsImage** out) {
+            return vips_colourspace(colour.get(), out, VIPS_INTERPRETATION_sRGB, "source_space", from, nullptr);
+        });
+    }
+    if (srgb && srgb->BandFmt != VIPS_FORMAT_UCHAR)
+        srgb = derive([&](VipsImage** out) { return vips_cast_uchar(srgb.get(), out, nullptr); });
+    if (!srgb || srgb->Bands != 3) return {};
+
+    if (!hasAlpha)
+        return derive([&](VipsImage** out) { return vips_bandjoin_const1(srgb.get(), out, 255.0, nullptr); });
+    Image alphaBand = derive([&](VipsImage** out) { return vips_extract_band(in, out, colourBands, nullptr); });
+    Image alpha = alphaBand ? alphaToByte(alphaBand.get()) : Image();
+    if (!alpha) return {};
+    return derive([&](VipsImage** out) { return vips_bandjoin2(srgb.get(), alpha.get(), out, nullptr); });
+}
+
+std::optional<PixelImage> render(VipsImage* rgba) {
+    if (!rgba || rgba->Bands != 4 || rgba->BandFmt != VIPS_FORMAT_UCHAR || !withinPixelLimit(rgba))
+        return failed<PixelImage>();
+    PixelImage result;
+    result.width = rgba->Xsize;
+    result.height = rgba->Ysize;
+    RowSink sink{&result.rgba, static_cast<std::size_t>(result.width) * 4,
+                 static_cast<std::size_t>(result.width * result.height * 4)};
+    if (vips_sink_disc(rgba, copyRows, &sink) != 0 || result.rgba.size() != sink.size) return failed<PixelImage>();
+    return result;
+}
+
+} // namespace quelso::ImageCodec

@@ -1,0 +1,46 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "TestSupport.h"
+#include "core/Alpha.h"
+
+namespace quelso {
+namespace {
+
+TEST(AlphaConversion, HandComputedVectors) {
+    Bytes rgba{64,  0,   255, 128, // unpremultiply: 64 * 255 / 128 = 127.5 -> 128
+               1,   2,   3,   2,   // 127.5, 255, 382.5 -> 128, 255, 255 (clamped)
+               1,   0,   0,   3,   // 85
+               127, 10,  0,   254, // 127 * 255 / 254 = 127.5 -> 128; 10.04 -> 10
+               9,   8,   7,   0,   // alpha 0 stays as it is
+               200, 100, 50,  255};
+    unpremultiply(rgba);
+    EXPECT_EQ(rgba,
+              (Bytes{128, 0, 255, 128, 128, 255, 255, 2, 85, 0, 0, 3, 128, 10, 0, 254, 9, 8, 7, 0, 200, 100, 50, 255}));
+    Bytes straight{255, 0,   0,  1,   // (255 + 127) / 255 = 1
+                   255, 128, 7,  128, // 128, (16384 + 127) / 255 = 64, (896 + 127) / 255 = 4
+                   9,   8,   7,  0,   // alpha 0 becomes transparent black
+                   200, 100, 50, 255};
+    premultiply(straight);
+    EXPECT_EQ(straight, (Bytes{1, 0, 0, 1, 128, 64, 4, 128, 0, 0, 0, 0, 200, 100, 50, 255}));
+}
+
+TEST(AlphaConversion, LargeBuffersMatchTheFormulasPixelByPixel) {
+    const Bytes source = test::randomPixels(613, 311, 4, 7); // spans many parallel chunks
+    Bytes pre = source, un = source;
+    premultiply(pre);
+    unpremultiply(un);
+    for (std::size_t i = 0; i < source.size(); ++i) {
+        const int a = source[i | 3], c = source[i], colour = i % 4 != 3;
+        ASSERT_EQ(pre[i], colour && a != 255 ? (c * a + 127) / 255 : c) << "byte " << i;
+        ASSERT_EQ(un[i], colour && a % 255 ? std::min(255, static_cast<int>(std::round(static_cast<float>(c) * 255.0f /
+                                                                                       static_cast<float>(a))))
+                                           : c)
+            << i;
+    }
+}
+
+} // namespace
+} // namespace quelso

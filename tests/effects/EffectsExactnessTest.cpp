@@ -1,0 +1,140 @@
+// The optimised effects against the plain transcriptions in EffectsReference.h, byte for byte
+// and generator state for generator state, on random rasters of awkward sizes, with different
+// numbers of worker threads, and with draws that nextBelow rejects.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+
+#include "EffectsReference.h"
+#include "core/Parallel.h"
+#include "effects/Effects.h"
+
+namespace quelso {
+namespace {
+
+struct Size {
+    std::int64_t w, h;
+};
+
+using Outcome = std::pair<Bytes, std::uint64_t>; // the raster and the generator's final state
+
+struct Step {
+    std::string name;
+    std::function<Outcome(Bytes, Size, std::uint64_t)> fast, plain; // from a raster, its size and a seed
+    bool onBig = true; // also on the large raster (slanted motion blur references are slow there)
+};
+
+// One side of a step: the statements run over b (the raster), w, h, g (that side's generator) and
+// out (a raster of leftovers, as the chain hands the distortions one), each using what it needs.
+#define SIDE(Generator, ...)                                                                                           \
+    [=](Bytes b, Size s, std::uint64_t seed) {                                                                         \
+        Generator g{seed};                                                                                             \
+        [[maybe_unused]] const std::int64_t w = s.w, h = s.h;                                                          \
+        [[maybe_unused]] Bytes out(b.size(), 0xA5);                                                                    \
+        __VA_ARGS__;                                                                                                   \
+        return Outcome{std::move(b), g.state};                                                                         \
+    }
+// `call` is a function of both namespaces with its arguments.
+#define BOTH(name, call)                                                                                               \
+    Step { name, SIDE(SplitMix64, effects::call), SIDE(reference::Rng, reference::call) }
+#define MOVES(name, fn, ...)                                                                                           \
+    Step {                                                                                                             \
+        name, SIDE(SplitMix64, effects::fn(b, w, h, __VA_ARGS__, out); b.swap(out)),                                   \
+            SIDE(reference::Rng, b = reference::fn(b, w, h, __VA_ARGS__))                                              \
+    }
+
+std::string named(const std::string& what, double value) { return what + " " + std::to_string(value); }
+
+std::vector<Step> everyStep() {
+    const RGBColor from{0.2, 0.5, 0.9}, to{1.0, 0.45, 0.0};
+    std::vector<Step> s;
+    for (std::int64_t r : {1, 2, 3, 9, 40}) s.push_back(BOTH(named("blur", r), boxBlur(b, w, h, r)));
+    for (double i : {0.0, 0.4, 1.0, 3.7}) s.push_back(BOTH(named("sharpen", i), sharpen(b, w, h, i)));
+    for (double t : {0.0, 0.18, 0.7}) s.push_back(BOTH(named("colour replace", t), colorReplace(b, from, to, t)));
+    for (double i : {0.3, 1.0, -2.0}) {
+        s.push_back(BOTH(named("brightness", i), brightnessContrast(b, i)));
+        s.push_back(BOTH(named("vignette", i), vignette(b, w, h, i)));
+    }
+    for (double a : {0.3 * 3.5, 3.5}) s.push_back(MOVES(named("warp", a), warp, a));
+    for (double a : {0.3 * 12, 12.0}) s.push_back(MOVES(named("wave", a), wave, a));
+    for (double t : {0.3 * M_PI / 2, M_PI / 2, -4.0}) s.push_back(MOVES(named("twirl", t), twirl, t));
+    // Axis angles (taken by running sums), their near neighbours, and slanted ones.
+    for (std::int64_t n : {1, 7, 22})
+        for (double angle : {0.0, 90.0, 180.0, 270.0, 360.0, -90.0, 1e-9, 0.0001, 0.01, 45.0, 33.3, 200.0}) {
+            s.push_back(MOVES(named("motion blur " + std::to_string(n), angle), motionBlur, n, angle));
+            s.back().onBig = n == 7 && (angle == 0 || angle == 90 || angle == 33.3);
+        }
+    s.push_back(BOTH("colour shift", colorShift(b, g)));
+    // Strengths from the slider's range to where nearly every other draw is rejected.
+    for (std::int64_t n : {std::int64_t{1}, std::int64_t{2}, std::int64_t{8}, std::int64_t{1} << 62, INT64_MAX})
+        s.push_back(BOTH(named("noise", static_cast<double>(n)), noise(b, n, g)));
+    for (double i : {0.02, 0.05, 0.35, 1.0, 2.3e17, 1e300, static_cast<double>(INFINITY), static_cast<double>(NAN)})
+        s.push_back(BOTH(named("grain", i), grain(b, i, g)));
+    return s;
+}
+
+// Random pixels with many saturated values so that every clamp is hit.
+Bytes randomRaster(Size s, std::uint64_t seed) {
+    reference::Rng rng{seed};
+    Bytes out(static_cast<std::size_t>(s.w * s.h * 4));
+    for (std::uint8_t& b : out) {
+        const std::uint64_t v = rng.next();
+        b = (v & 7) == 0 ? ((v >> 3) & 1 ? 255 : 0) : static_cast<std::uint8_t>(v >> 8);
+    }
+    return out;
+}
+
+struct Workers {
+    explicit Workers(int n) { setWorkerCount(n); }
+    ~Workers() { setWorkerCount(0); }
+};
+
+TEST(EffectsExactness, EveryStepMatchesTheReferenceOnEverySizeAndWorkerCount) {
+    // One pixel, one row, one column, odd sizes, and one cut into several chunks and bands
+    // (641 x 359 gives 7 parallel tasks) that do not divide evenly.
+    const Size sizes[] = {{1, 1}, {1, 9}, {11, 1}, {2, 2}, {3, 5}, {17, 13}, {64, 3}, {5, 300}, {641, 359}};
+    const std::vector<Step> steps = everyStep();
+    std::uint64_t seed = 1;
+    for (Size s : sizes) {
+        const Bytes src = randomRaster(s, seed++);
+        for (const Step& step : steps) {
+            if (s.w * s.h > 50000 && !step.onBig) continue;
+            const Outcome plain = step.plain(src, s, seed);
+            for (int workers : {1, 2, 3, 7}) {
+                Workers scope(workers);
+                ASSERT_EQ(step.fast(src, s, seed), plain)
+                    << step.name << " on " << s.w << "x" << s.h << " with " << workers << " workers";
+            }
+        }
+    }
+}
+
+// nextBelow(n) rejects the draw 0 for every odd n > 1 (0 * n = 0 < 2^64 mod n), and SplitMix64
+// maps state 0 to 0. So a generator seeded with -(k + 1) * gamma rejects its draw number k.
+TEST(EffectsExactness, RejectedDrawsShiftLaterPixelsExactlyAsInOnePass) {
+    const Size big{641, 359};
+    const Bytes src = randomRaster(big, 7);
+    const std::int64_t pixels = big.w * big.h;
+    const Step steps[] = {BOTH("noise", noise(b, 2, g)), BOTH("grain", grain(b, 1.0, g))};
+    const std::int64_t drawsPerPixel[] = {6, 1}; // bounds 5 and 41
+    // On the last draw of the first pixel, of one inside the first task, in a later task and of the
+    // last pixel; and on the first draw past the end, where it must cost nothing.
+    for (int workers : {1, 7})
+        for (std::int64_t pixel : {std::int64_t{0}, std::int64_t{1000}, pixels / 2 + 3, pixels - 1, pixels})
+            for (int i = 0; i < 2; ++i) {
+                Workers scope(workers);
+                const std::int64_t d = drawsPerPixel[i];
+                const auto k = static_cast<std::uint64_t>(pixel * d + (pixel < pixels ? d - 1 : 0));
+                const std::uint64_t seed = 0 - (k + 1) * SplitMix64::gamma;
+                const Outcome plain = steps[i].plain(src, big, seed);
+                const std::int64_t draws = pixels * d + (pixel < pixels ? 1 : 0);
+                EXPECT_EQ(plain.second, seed + static_cast<std::uint64_t>(draws) * SplitMix64::gamma);
+                EXPECT_EQ(steps[i].fast(src, big, seed), plain)
+                    << steps[i].name << " rejecting in pixel " << pixel << " with " << workers << " workers";
+            }
+}
+
+} // namespace
+} // namespace quelso
