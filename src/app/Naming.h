@@ -4,10 +4,11 @@
 #include <string>
 
 #include "app/CLI.h"
+#include "pipeline/PixelImage.h"
 
 namespace quelso::CLI {
 
-// The name stem for the picture in the file at path, or absent when nothing names it.
-std::optional<std::string> nameFromContent(const std::string& path, const Args& args);
+// The name stem for the picture, or absent when nothing names it.
+std::optional<std::string> nameFromContent(const PixelImage& picture, const Args& args);
 
 } // namespace quelso::CLI

@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include "app/CLI.h"
+#include "app/InputFiles.h"
 #include "app/Naming.h"
 
 namespace quelso::CLI {
@@ -10,7 +11,8 @@ std::int32_t suggestName(const Args& args) {
         std::fputs("usage: Mottler --suggest-name <image>\n", stderr);
         return 2;
     }
-    const auto stem = nameFromContent(args[0], args);
+    const std::optional<PixelImage> picture = readPicture(args[0]);
+    const auto stem = picture ? nameFromContent(*picture, args) : std::nullopt;
     if (!stem) {
         std::printf("no suggestion\n");
         return 1;

@@ -1,8 +1,10 @@
 #pragma once
-// Strict UTF-8 validation (no overlongs, no surrogates, nothing above U+10FFFF).
+// Strict UTF-8 (no overlongs, no surrogates, nothing above U+10FFFF) and the terminal-safe
+// form of text that came from files or from the user.
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace quelso {
 
@@ -10,5 +12,10 @@ bool isValidUtf8(std::span<const std::uint8_t> bytes);
 
 // The bytes as text when they are valid UTF-8, otherwise the fallback.
 std::string utf8OrFallback(std::span<const std::uint8_t> bytes, const char* fallback);
+
+// The text with everything that could steer a terminal or break a report line escaped:
+// C0 controls, DEL and bytes that are not UTF-8 as \xNN, C1 controls, line separators and
+// bidirectional controls as \u{NNNN}. Everything else passes unchanged.
+std::string printable(std::string_view text);
 
 } // namespace quelso

@@ -176,7 +176,8 @@ std::optional<std::string> callOpenAI(const std::string& base64, const std::stri
 }
 
 std::optional<std::string> callGemini(const std::string& base64, const std::string& apiKey, const std::string& model) {
-    const std::string url = geminiHost() + "/v1beta/models/" + model + ":generateContent?key=" + apiKey;
+    // The key goes in a header, where it stays out of URLs that proxies and servers log.
+    const std::string url = geminiHost() + "/v1beta/models/" + model + ":generateContent";
     if (!HttpClient::isValidURL(url)) return std::nullopt;
     const json body = {
         {"contents", json::array({{{"parts", json::array({
@@ -184,7 +185,7 @@ std::optional<std::string> callGemini(const std::string& base64, const std::stri
                                                  {{"inline_data", {{"mime_type", "image/jpeg"}, {"data", base64}}}},
                                              })}}})},
     };
-    const auto reply = postJSON(url, body, {});
+    const auto reply = postJSON(url, body, {{"x-goog-api-key", apiKey}});
     if (!reply) return std::nullopt;
     const json* candidate = JsonReply::firstObject(*reply, "candidates");
     const json* content = candidate ? JsonReply::member(*candidate, "content") : nullptr;
@@ -265,7 +266,8 @@ bool testKey(RenameProvider provider, const std::string& apiKey, const std::stri
         headers = {{"Authorization", "Bearer " + apiKey}};
         break;
     case RenameProvider::gemini:
-        url = geminiHost() + "/v1beta/models?key=" + apiKey;
+        url = geminiHost() + "/v1beta/models";
+        headers = {{"x-goog-api-key", apiKey}};
         break;
     case RenameProvider::claude:
         url = anthropicHost() + "/v1/messages";

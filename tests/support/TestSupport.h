@@ -54,6 +54,8 @@ bool writeImage(const std::string& path, const Bytes& pixels, int width, int hei
 
 // The mottler binary under test and a picture shipped in samples/.
 std::string mottlerPath();
+// Runs that binary with these arguments, as run() does.
+CommandResult mottler(std::vector<std::string> args, const std::string& input = {});
 std::string samplePath(const std::string& name);
 
 // The environment variable's value, or absent.
