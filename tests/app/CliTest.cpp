@@ -3,6 +3,8 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <regex>
+#include <set>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -58,6 +60,37 @@ TEST_F(Cli, UsageErrorsExitWithTwo) {
     r = cli({"--in", "x.png", "--cli"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_THAT(r.err, HasSubstr("desktop application"));
+}
+
+// Every option the program reads is in --help and in the manual page, and the manual page
+// formats without a warning.
+TEST(Help, HelpAndManualNameEveryOption) {
+    const auto optionsIn = [](std::string text) {
+        for (std::size_t at; (at = text.find("\\-")) != std::string::npos;) text.erase(at, 1); // roff's \-
+        std::set<std::string> found;
+        const std::regex option("--[a-z][a-z-]*[a-z]");
+        for (auto it = std::sregex_iterator(text.begin(), text.end(), option); it != std::sregex_iterator(); ++it)
+            found.insert(it->str());
+        return found;
+    };
+    const std::set<std::string> everyOption{
+        "--cli",      "--in",           "--out",        "--format",    "--quality",      "--noise",
+        "--text",     "--logo",         "--visible",    "--opacity",   "--no-invisible", "--keep-metadata",
+        "--no-color", "--no-force",     "--micro",      "--warp",      "--blur",         "--sharpen",
+        "--contrast", "--vignette",     "--logo-stamp", "--logo-size", "--logo-opacity", "--logo-margin",
+        "--motion",   "--motion-angle", "--wave",       "--twirl",     "--grain",        "--color-replace",
+        "--cr-from",  "--cr-to",        "--cr-tol",     "--rename",    "--no-rename",    "--rename-provider",
+        "--api-key",  "--model",        "--base-url",   "--seed",      "--extract",      "--suggest-name",
+        "--help",     "--version"};
+    const auto help = cli({"--help"});
+    EXPECT_EQ(optionsIn(help.out), everyOption);
+    const test::Bytes page = test::readFile(QUELSO_MANPAGE);
+    EXPECT_EQ(optionsIn(std::string(page.begin(), page.end())), everyOption);
+    for (const char* word : {"renam", "OPENAI_API_KEY", "QUELSO_API_KEY", "Exit status", "api-key -"})
+        EXPECT_THAT(help.out, HasSubstr(word));
+    const auto groff = test::run({"groff", "-man", "-ww", "-z", "-Tutf8", QUELSO_MANPAGE});
+    EXPECT_EQ(groff.exitCode, 0);
+    EXPECT_EQ(groff.err, "");
 }
 
 TEST_F(Cli, TextWatermarkRoundTripsThroughExtract) {
