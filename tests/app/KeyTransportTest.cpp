@@ -101,6 +101,11 @@ TEST_F(KeyTransport, TlsGoesThroughTheProxyAndLoopbackHttpGoesDirect) {
     ASSERT_EQ(server->requests().size(), 1u);
     EXPECT_EQ(server->requests()[0].target, "/v1/chat/completions");
     EXPECT_EQ(server->requests()[0].headers.at("authorization"), "Bearer sk-stdin");
+    r = suggest({"--rename-provider", "custom", "--base-url",
+                 "http://localhost:" + std::to_string(server->port) + "/v1", "--api-key", "sk-local"});
+    EXPECT_EQ(r.out, "loopback-answer-words\n");
+    ASSERT_EQ(server->requests().size(), 2u);
+    EXPECT_EQ(server->requests()[1].headers.at("authorization"), "Bearer sk-local");
     EXPECT_EQ(proxy->requests().size(), 1u);
 }
 
