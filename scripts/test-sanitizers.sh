@@ -21,4 +21,4 @@ cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInf
 cmake --build "$root/build-asan"
 source "$root/scripts/sanitizer-options.sh"
 cd "$root/build-asan"
-ctest --output-on-failure -j "$(nproc)" -LE plain-only
+ctest --output-on-failure -j "$(nproc)"

@@ -89,7 +89,7 @@ bool isLoopback(const std::string& host) {
 bool isValidURL(const std::string& url) { return targetOf(url).has_value(); }
 
 std::optional<Response> send(const Request& request) {
-    // Requests carry keys: in clear text only to this machine, never through a proxy.
+    // Requests carry keys: plain http only to this machine, and then never through a proxy.
     const auto target = targetOf(request.url);
     if (!target) return std::nullopt;
     const bool plain = target->scheme == "http";
