@@ -21,7 +21,7 @@ fuzz() {
   mkdir -p "$work/$name"
   if "$target" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=4096 -artifact_prefix="$findings/$name-" \
     "$work/$name" "$root/fuzz/corpus/$name" >"$work/$name.log" 2>&1; then
-    echo "fuzz $name: ok, $(grep -Eo 'Done [0-9]+ runs' "$work/$name.log" | tr -d 'Done'),"\
+    echo "fuzz $name: ok, $(grep -Eo 'Done [0-9]+ runs' "$work/$name.log" | cut -d' ' -f2) runs," \
       "$(grep -Eo 'cov: [0-9]+' "$work/$name.log" | tail -1)"
   else
     echo "fuzz $name: FAILED"

@@ -1,5 +1,6 @@
-// Output goes through a temporary file in the target folder: an interrupted run leaves
-// nothing of it behind, and its short name never stands in the way of a long final name.
+// Runs held at the moment their output waits in its temporary file: an interrupt then
+// leaves nothing of it behind, and other users cannot read a key off the command line.
+// The temporary file's short name never stands in the way of a long final name either.
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
@@ -46,7 +47,7 @@ pid_t startStalled(const std::vector<std::string>& args) {
     return pid;
 }
 
-TEST(TemporaryFile, AnInterruptedWriteLeavesTheFolderAsItWas) {
+TEST(StalledRun, AnInterruptedWriteLeavesTheFolderAsItWas) {
     for (const int signal : {SIGINT, SIGTERM}) {
         test::TempDir dir;
         const std::string in = dir.file("in.png"), out = dir.file("out.png");
@@ -72,6 +73,24 @@ TEST(TemporaryFile, AnInterruptedWriteLeavesTheFolderAsItWas) {
         const test::Bytes kept = test::readFile(out);
         EXPECT_EQ(std::string(kept.begin(), kept.end()), "the file that was there");
     }
+}
+
+TEST(StalledRun, KeysAreBlankedInTheProcessList) {
+    test::TempDir dir;
+    const std::string in = dir.file("in.png");
+    ASSERT_TRUE(test::writeImage(in, test::randomPixels(16, 16, 3, 4), 16, 16, 3));
+    const pid_t pid =
+        startStalled({"--cli", "--in", in, "--out", dir.file("out.png"), "--no-rename", "--api-key", "sk-very-secret"});
+    ASSERT_GT(pid, 0);
+    std::string commandLine;
+    for (auto waited = 0ms; waited < 60s && namesIn(dir.path()).size() < 2; waited += 10ms)
+        std::this_thread::sleep_for(10ms);
+    const test::Bytes cmdline = test::readFile("/proc/" + std::to_string(pid) + "/cmdline");
+    commandLine.assign(cmdline.begin(), cmdline.end());
+    ::kill(pid, SIGTERM);
+    ::waitpid(pid, nullptr, 0);
+    EXPECT_NE(commandLine.find(std::string("--api-key") + '\0' + "xxxxxxxxxxxxxx"), std::string::npos) << commandLine;
+    EXPECT_EQ(commandLine.find("secret"), std::string::npos);
 }
 
 TEST(TemporaryFile, NamesUpToTheLimitCanBeWritten) {
