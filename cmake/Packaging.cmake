@@ -1,6 +1,7 @@
 # Install rules for the program and a Debian package made from them (cpack -G DEB).
 include(GNUInstallDirs)
 install(TARGETS mottler RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES doc/mottler.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quelso)

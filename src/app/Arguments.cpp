@@ -1,7 +1,9 @@
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <locale.h>
+#include <unistd.h>
 
 #include "app/CLI.h"
 
@@ -27,7 +29,8 @@ std::optional<double> parseNumber(std::string_view text) {
     if (first == ' ' || (first >= '\t' && first <= '\r')) return std::nullopt;
     char* end = nullptr;
     const double v = strtod_l(owned.c_str(), &end, cLocale);
-    if (end != owned.c_str() + owned.size()) return std::nullopt;
+    // Infinities and NaN (also from an overflowing exponent) are no setting of anything.
+    if (end != owned.c_str() + owned.size() || !std::isfinite(v)) return std::nullopt;
     return v;
 }
 
@@ -94,8 +97,27 @@ RenameProvider renameProvider(const Args& args) {
     return RenameProvider::appleVision;
 }
 
+namespace {
+
+// The first line of standard input, without its line break.
+std::string keyFromStandardInput() {
+    constexpr std::size_t kLongestKey = 64 * 1024;
+    std::string key;
+    char c = 0;
+    ssize_t got = 0;
+    while (key.size() < kLongestKey && ((got = ::read(STDIN_FILENO, &c, 1)) == 1 || (got < 0 && errno == EINTR))) {
+        if (got != 1) continue;
+        if (c == '\n') break;
+        key += c;
+    }
+    if (!key.empty() && key.back() == '\r') key.pop_back();
+    return key;
+}
+
+} // namespace
+
 std::string apiKey(const Args& args, RenameProvider provider) {
-    if (auto key = value(args, "--api-key")) return *key;
+    if (auto key = value(args, "--api-key")) return *key == "-" ? keyFromStandardInput() : *key;
     const char* variable = nullptr;
     switch (provider) {
     case RenameProvider::openAI:

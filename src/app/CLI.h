@@ -24,10 +24,11 @@ bool contains(const Args& args, std::string_view flag);
 // Six hexadecimal digits with an optional leading '#'.
 std::optional<RGBColor> parseHex(std::string_view text);
 RenameProvider renameProvider(const Args& args);
-// --api-key, else the provider's environment variable, else "".
+// --api-key (with "-", the first line of standard input), else the provider's environment
+// variable, else "".
 std::string apiKey(const Args& args, RenameProvider provider);
 
-// strtod syntax in the C locale, consuming the whole text.
+// strtod syntax in the C locale, consuming the whole text, and finite.
 std::optional<double> parseNumber(std::string_view text);
 // Optional sign and decimal digits within the signed 64-bit range.
 std::optional<std::int64_t> parseInteger(std::string_view text);
@@ -35,8 +36,11 @@ std::optional<std::int64_t> parseInteger(std::string_view text);
 std::optional<std::uint64_t> parseSeed(std::string_view text);
 
 // Applies the processing options to settings, in the order that decides which wins.
-void applyOptions(const Args& args, ProcessingSettings& settings);
+// Returns the error line when a logo file cannot be used.
+std::optional<std::string> applyOptions(const Args& args, ProcessingSettings& settings);
 
+// Printed on a usage error; helpText adds what a user needs beyond it.
 extern const char* const usageText;
+extern const char* const helpText;
 
 } // namespace quelso::CLI

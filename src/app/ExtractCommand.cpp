@@ -2,7 +2,7 @@
 #include <string>
 
 #include "app/CLI.h"
-#include "pipeline/ImageLoader.h"
+#include "app/InputFiles.h"
 #include "platform/Utf8.h"
 #include "watermark/Watermark.h"
 
@@ -14,9 +14,9 @@ std::int32_t extract(const Args& args) {
         return 2;
     }
     const std::string& path = args[0];
-    const std::optional<PixelImage> image = ImageLoader::load(path);
+    const std::optional<PixelImage> image = readPicture(path);
     if (!image) {
-        std::fprintf(stderr, "error: could not read %s\n", path.c_str());
+        std::fprintf(stderr, "error: could not read %s\n", printable(path).c_str());
         return 1;
     }
     const auto found = Watermark::extract(image->rgba, image->width, image->height);
@@ -25,7 +25,8 @@ std::int32_t extract(const Args& args) {
         return 1;
     }
     if (found->type == 0) {
-        const std::string text = utf8OrFallback(found->payload, "<invalid utf8>");
+        // Text from a file: nothing in it may reach the terminal as a control sequence.
+        const std::string text = printable(utf8OrFallback(found->payload, "<invalid utf8>"));
         std::printf("text: %s\n", text.c_str());
     } else {
         std::printf("image payload: %zu bytes\n", found->payload.size());

@@ -1,7 +1,6 @@
-#include <cmath>
-
 #include "app/CLI.h"
-#include "platform/Files.h"
+#include "app/InputFiles.h"
+#include "platform/Utf8.h"
 
 namespace quelso::CLI {
 
@@ -23,15 +22,22 @@ std::optional<OutputFormat> formatNamed(std::string name) {
     return std::nullopt;
 }
 
+// The logo option's file, or the one-line error that ends the run.
+std::optional<std::string> withLogo(const Args& args, std::string_view name, std::optional<Bytes>& target) {
+    const auto path = value(args, name);
+    if (!path) return std::nullopt;
+    std::string reason;
+    target = readLogo(*path, reason);
+    if (target) return std::nullopt;
+    return "error: could not read " + std::string(name) + " " + printable(*path) + ": " + reason + "\n";
+}
+
 } // namespace
 
-void applyOptions(const Args& args, ProcessingSettings& s) {
+std::optional<std::string> applyOptions(const Args& args, ProcessingSettings& s) {
     if (auto name = value(args, "--format"))
         if (auto format = formatNamed(*name)) s.outputFormat = *format;
-    // A quality that is not finite cannot be encoded or reported; it is ignored like a malformed one.
-    withNumber(args, "--quality", [&](double v) {
-        if (std::isfinite(v)) s.quality = v;
-    });
+    withNumber(args, "--quality", [&](double v) { s.quality = v; });
     if (auto text = value(args, "--noise"))
         if (auto strength = parseInteger(*text)) {
             s.noiseStrength = *strength;
@@ -39,7 +45,7 @@ void applyOptions(const Args& args, ProcessingSettings& s) {
         }
     withNumber(args, "--opacity", [&](double v) { s.visibleOpacity = v; });
     if (auto text = value(args, "--text")) s.watermarkText = *text;
-    if (auto path = value(args, "--logo")) s.watermarkImagePNG = Files::read(*path);
+    if (auto error = withLogo(args, "--logo", s.watermarkImagePNG)) return error;
     if (contains(args, "--no-invisible")) s.invisible = false;
     if (contains(args, "--visible")) s.visible = true;
     withNumber(args, "--warp", [&](double v) {
@@ -62,10 +68,8 @@ void applyOptions(const Args& args, ProcessingSettings& s) {
         s.vignetteEnabled = true;
         s.vignetteIntensity = v;
     });
-    if (auto path = value(args, "--logo-stamp")) {
-        s.logoStampPNG = Files::read(*path);
-        s.logoStampEnabled = true;
-    }
+    if (auto error = withLogo(args, "--logo-stamp", s.logoStampPNG)) return error;
+    if (s.logoStampPNG) s.logoStampEnabled = true;
     withNumber(args, "--logo-size", [&](double v) { s.logoStampSizePercent = v; });
     withNumber(args, "--logo-opacity", [&](double v) { s.logoStampOpacity = v; });
     withNumber(args, "--logo-margin", [&](double v) { s.logoStampMarginPercent = v; });
@@ -98,6 +102,7 @@ void applyOptions(const Args& args, ProcessingSettings& s) {
     if (contains(args, "--no-color")) s.colorShift = false;
     if (contains(args, "--no-force")) s.forceUnique = false;
     if (contains(args, "--micro")) s.microGeometry = true;
+    return std::nullopt;
 }
 
 } // namespace quelso::CLI

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
@@ -5,8 +6,8 @@
 #include <string>
 
 #include "app/CLI.h"
+#include "app/InputFiles.h"
 #include "app/Naming.h"
-#include "pipeline/ImageLoader.h"
 #include "pipeline/ImageProcessor.h"
 #include "platform/Files.h"
 #include "platform/SecureRandom.h"
@@ -19,27 +20,58 @@ namespace {
 
 std::string formatLabel(const ProcessResult& result, double quality) {
     if (result.lossless) return "lossless";
-    char buffer[400];
-    // Truncated toward zero; printed from the double so no value can overflow an integer.
-    std::snprintf(buffer, sizeof buffer, "lossy q%.0f", std::trunc(quality) + 0.0);
+    // Truncated toward zero, within the 0 to 100 that the encoders use: a lossy file made
+    // from --quality 150 was made at 100.
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "lossy q%d", static_cast<int>(std::clamp(quality, 0.0, 100.0)));
     return buffer;
 }
 
-// The named path: the --out folder, the stem and the output format's extension.
-std::string namedPath(const std::string& out, const std::string& stem, OutputFormat format) {
-    const std::filesystem::path folder = std::filesystem::absolute(out).parent_path();
-    return (folder / (stem + "." + std::string(OutputFormats::fileExtension(format)))).string();
+// The seed of --seed; a value given but not valid is replaced by a random seed, and the
+// user is told which, so the run can still be repeated.
+std::uint64_t chooseSeed(const Args& args) {
+    const auto text = value(args, "--seed");
+    if (text)
+        if (const auto seed = parseSeed(*text)) return *seed;
+    const std::uint64_t seed = secureRandomSeed();
+    if (text)
+        std::fprintf(stderr,
+                     "notice: --seed %s is not a whole number from 0 to 18446744073709551615; "
+                     "used the random seed %" PRIu64 "\n",
+                     printable(*text).c_str(), seed);
+    return seed;
 }
 
-// Reads the record back from the written file; true when it is there.
-bool checkWatermark(const PixelImage& decoded) {
+// Writes the result under its content name in the folder of --out: the first of stem.ext,
+// stem-2.ext, … that does not exist yet, created exclusively, so no file is ever replaced
+// (not the input, not an earlier output of the same name). The path written, or absent
+// after the error message.
+std::optional<std::string> writeNamed(const std::string& out, const std::string& stem, OutputFormat format,
+                                      const Bytes& data) {
+    const std::filesystem::path folder = std::filesystem::absolute(out).parent_path();
+    const std::string extension(OutputFormats::fileExtension(format));
+    const Files::Created created = Files::createUnique(
+        folder.string(), [&](int counter) { return Files::numberedName(stem, counter, extension); }, data);
+    if (created.path.empty()) {
+        const std::string first = (folder / Files::numberedName(stem, 1, extension)).string();
+        std::fprintf(stderr, "error: could not write %s: %s\n", printable(first).c_str(), created.error.c_str());
+        return std::nullopt;
+    }
+    return created.path;
+}
+
+// Reads the record back from the written file; true when it is the one that was embedded.
+bool checkWatermark(const PixelImage& decoded, const WatermarkContent& content) {
+    const auto expected = Watermark::buildRecord(content);
     const auto found = Watermark::extract(decoded.rgba, decoded.width, decoded.height);
-    if (!found) {
+    // The payload follows the 9-byte header of the record.
+    if (!expected || !found || found->type != expected->type ||
+        !std::equal(found->payload.begin(), found->payload.end(), expected->bytes.begin() + 9, expected->bytes.end())) {
         std::printf("watermark NOT found after re-decode\n");
         return false;
     }
     if (found->type == 0) {
-        const std::string text = utf8OrFallback(found->payload, "?");
+        const std::string text = printable(utf8OrFallback(found->payload, "?"));
         std::printf("watermark extracted: text=\"%s\"\n", text.c_str());
     } else {
         std::printf("watermark extracted: image %zu bytes\n", found->payload.size());
@@ -56,19 +88,20 @@ std::int32_t process(const Args& args) {
         std::fputs(usageText, stderr);
         return 2;
     }
-    const std::optional<PixelImage> image = ImageLoader::load(*in);
+    const std::optional<PixelImage> image = readPicture(*in);
     if (!image) {
-        std::fprintf(stderr, "error: could not read %s\n", in->c_str());
+        std::fprintf(stderr, "error: could not read %s\n", printable(*in).c_str());
         return 1;
     }
 
     ProcessingSettings settings;
     settings.colorShift = true;
     settings.invisible = true;
-    applyOptions(args, settings);
-    const auto seedText = value(args, "--seed");
-    const std::optional<std::uint64_t> givenSeed = seedText ? parseSeed(*seedText) : std::nullopt;
-    const std::uint64_t seed = givenSeed ? *givenSeed : secureRandomSeed();
+    if (const auto error = applyOptions(args, settings)) {
+        std::fputs(error->c_str(), stderr);
+        return 1;
+    }
+    const std::uint64_t seed = chooseSeed(args);
 
     const std::optional<ProcessResult> result = ImageProcessor::process(*image, settings, seed);
     if (!result) {
@@ -76,26 +109,31 @@ std::int32_t process(const Args& args) {
         return 1;
     }
 
+    const std::optional<std::string> stem = settings.smartRename ? nameFromContent(*image, args) : std::nullopt;
     std::string outputPath = *out;
-    if (settings.smartRename)
-        if (auto stem = nameFromContent(*image, args)) outputPath = namedPath(*out, *stem, settings.outputFormat);
-
-    if (auto failure = Files::write(outputPath, result->data)) {
-        std::fprintf(stderr, "error: could not write %s: %s\n", outputPath.c_str(), failure->c_str());
+    if (stem) {
+        const auto written = writeNamed(*out, *stem, settings.outputFormat, result->data);
+        if (!written) return 1;
+        outputPath = *written;
+    } else if (auto failure = Files::write(outputPath, result->data)) {
+        std::fprintf(stderr, "error: could not write %s: %s\n", printable(outputPath).c_str(), failure->c_str());
         return 1;
     }
-    std::printf("wrote %s  %" PRId64 "x%" PRId64 "  %s  %.2f KB\n", outputPath.c_str(), result->width, result->height,
-                formatLabel(*result, settings.quality).c_str(), static_cast<double>(result->data.size()) / 1024.0);
+    std::printf("wrote %s  %" PRId64 "x%" PRId64 "  %s  %.2f KB\n", printable(outputPath).c_str(), result->width,
+                result->height, formatLabel(*result, settings.quality).c_str(),
+                static_cast<double>(result->data.size()) / 1024.0);
     std::printf("pixels changed: %.3f%%\n", result->percentChanged);
 
-    const std::optional<PixelImage> decoded = ImageLoader::load(outputPath);
+    const std::optional<PixelImage> decoded = readPicture(outputPath);
     if (!decoded) {
         std::printf("error: output failed to re-decode\n");
         return 1;
     }
     std::printf("re-decoded ok: %" PRId64 "x%" PRId64 "\n", decoded->width, decoded->height);
-    // The check follows what was asked for, not what was embedded: a record that did not fit fails.
-    if (settings.invisible && !settings.watermarkContent().isNone() && !checkWatermark(*decoded)) return 1;
+    // The check follows what was asked for, not what was embedded: a record that did not fit
+    // fails, and so does any other record the file may carry.
+    const WatermarkContent content = settings.watermarkContent();
+    if (settings.invisible && !content.isNone() && !checkWatermark(*decoded, content)) return 1;
     return 0;
 }
 

@@ -23,16 +23,14 @@ std::optional<Service> service(RenameProvider provider, const std::string& apiKe
     const Headers bearer{{"Authorization", "Bearer " + apiKey}};
     switch (provider) {
     case RenameProvider::openAI:
-        return Service{Dialect::openAI, openAIBaseURL(), bearer, ""};
+        return Service{Dialect::openAI, openAIBaseURL(), bearer};
     case RenameProvider::custom:
-        return Service{Dialect::openAI, normalizedBase(baseURL), bearer, ""};
+        return Service{Dialect::openAI, normalizedBase(baseURL), bearer};
     case RenameProvider::gemini:
-        return Service{Dialect::gemini, geminiHost() + "/v1beta", {}, "?key=" + apiKey};
+        return Service{Dialect::gemini, geminiHost() + "/v1beta", {{"x-goog-api-key", apiKey}}};
     case RenameProvider::claude:
-        return Service{Dialect::claude,
-                       anthropicHost() + "/v1",
-                       {{"x-api-key", apiKey}, {"anthropic-version", anthropicVersion}},
-                       ""};
+        return Service{
+            Dialect::claude, anthropicHost() + "/v1", {{"x-api-key", apiKey}, {"anthropic-version", anthropicVersion}}};
     case RenameProvider::appleVision:
         break;
     }

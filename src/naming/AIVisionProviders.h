@@ -14,9 +14,8 @@ enum class Dialect { openAI, gemini, claude };
 
 struct Service {
     Dialect dialect;
-    std::string base;     // scheme, host and version path, no trailing slash
-    Headers credentials;  // the headers that carry the key
-    std::string keyQuery; // or the query string that does
+    std::string base;    // scheme, host and version path, no trailing slash
+    Headers credentials; // the headers that carry the key, never the URL, which proxies and servers log
 };
 
 // The model asked for: the configured one, else the provider's default.

@@ -52,7 +52,7 @@ Call namingCall(const Service& service, const std::string& model, const std::str
     case Dialect::openAI:
         return {"POST", service.base + "/chat/completions", openAIBody(model, base64)};
     case Dialect::gemini:
-        return {"POST", service.base + "/models/" + model + ":generateContent" + service.keyQuery, geminiBody(base64)};
+        return {"POST", service.base + "/models/" + model + ":generateContent", geminiBody(base64)};
     case Dialect::claude:
         return {"POST", service.base + "/messages", claudeBody(model, base64)};
     }
@@ -64,7 +64,7 @@ Call keyTestCall(const Service& service, const std::string& model) {
     case Dialect::openAI:
         return {"GET", service.base + "/models", std::nullopt};
     case Dialect::gemini:
-        return {"GET", service.base + "/models" + service.keyQuery, std::nullopt};
+        return {"GET", service.base + "/models", std::nullopt};
     case Dialect::claude:
         // Anthropic lists no models for a key; a one-token message is the cheapest check.
         return {"POST", service.base + "/messages",

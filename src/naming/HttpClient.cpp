@@ -1,6 +1,7 @@
 #include "naming/HttpClient.h"
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <cctype>
 #include <memory>
 #include <mutex>
@@ -52,24 +53,47 @@ struct CurlDeleter {
     void operator()(CURLU* url) const { curl_url_cleanup(url); }
 };
 
-} // namespace
+struct Target {
+    std::string scheme, host;
+};
 
-bool isValidURL(const std::string& url) {
+// Scheme and host of an absolute http or https URL.
+std::optional<Target> targetOf(const std::string& url) {
     initialiseCurl();
     std::unique_ptr<CURLU, CurlDeleter> parsed(curl_url());
-    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) return false;
-    char* scheme = nullptr;
-    if (curl_url_get(parsed.get(), CURLUPART_SCHEME, &scheme, 0) != CURLUE_OK || !scheme) return false;
-    const std::string schemeText(scheme);
-    curl_free(scheme);
-    char* host = nullptr;
-    if (curl_url_get(parsed.get(), CURLUPART_HOST, &host, 0) != CURLUE_OK || !host) return false;
-    curl_free(host);
-    return schemeText == "http" || schemeText == "https";
+    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) return std::nullopt;
+    Target target;
+    for (auto [part, text] : {std::pair{CURLUPART_SCHEME, &target.scheme}, std::pair{CURLUPART_HOST, &target.host}}) {
+        char* value = nullptr;
+        if (curl_url_get(parsed.get(), part, &value, 0) != CURLUE_OK || !value) return std::nullopt;
+        *text = value;
+        curl_free(value);
+    }
+    if (target.scheme != "http" && target.scheme != "https") return std::nullopt;
+    return target;
 }
 
+// localhost, 127.0.0.0/8 and ::1 (bracketed, as URLs write it), nothing that needs a lookup.
+bool isLoopback(const std::string& host) {
+    if (sameName(host, "localhost")) return true; // curl resolves it to loopback itself
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']') {
+        in6_addr v6{};
+        return inet_pton(AF_INET6, host.substr(1, host.size() - 2).c_str(), &v6) == 1 && IN6_IS_ADDR_LOOPBACK(&v6);
+    }
+    in_addr v4{};
+    return inet_pton(AF_INET, host.c_str(), &v4) == 1 && (ntohl(v4.s_addr) >> 24) == 127;
+}
+
+} // namespace
+
+bool isValidURL(const std::string& url) { return targetOf(url).has_value(); }
+
 std::optional<Response> send(const Request& request) {
-    if (!isValidURL(request.url)) return std::nullopt;
+    // Requests carry keys: plain http only to this machine, and then never through a proxy.
+    const auto target = targetOf(request.url);
+    if (!target) return std::nullopt;
+    const bool plain = target->scheme == "http";
+    if (plain && !isLoopback(target->host)) return std::nullopt;
     Headers fields;
     for (const auto& field : request.headers) {
         if (!isSafeHeader(field)) return std::nullopt;
@@ -99,6 +123,7 @@ std::optional<Response> send(const Request& request) {
     const long idleSeconds = std::max<long>(1, static_cast<long>((request.idleTimeout.count() + 999) / 1000));
     curl_easy_setopt(handle, CURLOPT_URL, request.url.c_str());
     curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+    if (plain) curl_easy_setopt(handle, CURLOPT_NOPROXY, "*");
     curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);

@@ -1,6 +1,7 @@
 #pragma once
-// One blocking HTTP exchange over libcurl for the AI providers: TLS verified, http and
-// https only, no redirects, a hard overall limit, and replies capped in size.
+// One blocking HTTP exchange over libcurl for the AI providers: TLS verified, https (http
+// only to this machine's loopback addresses), no redirects, a hard overall limit, and
+// replies capped in size.
 #include <chrono>
 #include <cstddef>
 #include <optional>
@@ -32,7 +33,8 @@ struct Response {
 // True when url parses as an absolute http or https URL.
 bool isValidURL(const std::string& url);
 
-// Absent on an invalid URL or header, a network error, a time-out or an oversized reply.
+// Absent on an invalid URL or header, plain http to a host that is not a loopback address
+// (refused before any connection), a network error, a time-out or an oversized reply.
 std::optional<Response> send(const Request& request);
 
 } // namespace quelso::HttpClient

@@ -71,9 +71,12 @@ bool readWholeFile(Input& in) {
 
 std::optional<Kind> sniff(Input& in) {
     // Only regular files: opening a named pipe would wait for a writer forever, and a device
-    // such as /dev/zero never ends.
+    // such as /dev/zero never ends. Files past the size every other read refuses are refused
+    // here too, before a loader starts sniffing through gigabytes.
     struct stat st {};
-    if (in.path && (::stat(in.path->c_str(), &st) != 0 || !S_ISREG(st.st_mode))) return std::nullopt;
+    if (in.path && (::stat(in.path->c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+                    static_cast<std::uint64_t>(st.st_size) > Files::kDefaultReadLimit))
+        return std::nullopt;
     if (startsWithBmpSignature(in)) {
         if (in.path && !readWholeFile(in)) return failed<Kind>();
         return Kind::bmp;

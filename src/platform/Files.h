@@ -14,11 +14,15 @@ namespace quelso::Files {
 inline constexpr std::uint64_t kDefaultReadLimit = std::uint64_t{1} << 30;
 
 // The whole file, or absent when it is not a regular file, cannot be read, or holds more
-// than limit bytes. Opening never blocks (a FIFO or device is refused, not waited on).
-std::optional<std::vector<std::uint8_t>> read(const std::string& path, std::uint64_t limit = kDefaultReadLimit);
+// than limit bytes; then *reason, when given, says why in a few words. Opening never blocks
+// (a FIFO or device is refused, not waited on).
+std::optional<std::vector<std::uint8_t>> read(const std::string& path, std::uint64_t limit = kDefaultReadLimit,
+                                              std::string* reason = nullptr);
 
 // Writes to a temporary file beside path and renames it over path once complete, so an
 // existing file is only ever replaced by a whole new one. On failure returns the reason.
+// Temporary files are named ".quelso-" and six random letters or digits, so any name that
+// fits the folder can be written, and TemporaryFiles removes them when a signal ends the run.
 std::optional<std::string> write(const std::string& path, std::span<const std::uint8_t> data);
 
 // "base.ext" for counter 1, "base-<counter>.ext" from 2 on: the counter rule of every

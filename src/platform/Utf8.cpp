@@ -1,5 +1,7 @@
 #include "platform/Utf8.h"
 
+#include <cstdio>
+
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
@@ -23,6 +25,12 @@ void forEachScalar(std::span<const std::uint8_t> bytes, Visit&& visit) {
 
 std::span<const std::uint8_t> bytesOf(std::string_view text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+// Code points that move the cursor, end a line or reorder what follows on it.
+bool steersTerminal(UChar32 c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F ||
+           (c >= 0x2028 && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
 }
 
 } // namespace
@@ -49,6 +57,28 @@ std::string_view trimmedWhitespace(std::string_view text) {
         return true;
     });
     return begin < end ? text.substr(begin, end - begin) : std::string_view();
+}
+
+std::string printable(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    char escape[16];
+    forEachScalar(bytesOf(text), [&](UChar32 c, std::size_t start, std::size_t next) {
+        if (c < 0 || (c < 0x80 && steersTerminal(c))) {
+            // Bytes that are not UTF-8 are shown one by one; ICU resumes after the malformed part.
+            for (std::size_t i = start; i < next; ++i) {
+                std::snprintf(escape, sizeof escape, "\\x%02x", static_cast<unsigned char>(text[i]));
+                out += escape;
+            }
+        } else if (steersTerminal(c)) {
+            std::snprintf(escape, sizeof escape, "\\u{%x}", static_cast<unsigned>(c));
+            out += escape;
+        } else {
+            out.append(text.substr(start, next - start));
+        }
+        return true;
+    });
+    return out;
 }
 
 } // namespace quelso

@@ -1,8 +1,11 @@
 // The mottler binary run as a user would: real files in, real files out.
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <regex>
+#include <set>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -10,6 +13,7 @@
 #include "TestImages.h"
 #include "TestSupport.h"
 #include "app/CLI.h"
+#include "platform/Utf8.h"
 
 namespace quelso {
 namespace {
@@ -19,13 +23,9 @@ using test::CommandResult;
 using testing::HasSubstr;
 using testing::Not;
 
-std::string mottler() { return test::mottlerPath(); }
 std::string sample() { return test::samplePath("harbour.jpg"); }
 
-CommandResult cli(std::vector<std::string> args) {
-    args.insert(args.begin(), mottler());
-    return test::run(args);
-}
+CommandResult cli(std::vector<std::string> args) { return test::mottler(std::move(args)); }
 
 class Cli : public testing::Test {
 protected:
@@ -56,15 +56,46 @@ TEST_F(Cli, UsageErrorsExitWithTwo) {
 
     r = cli({"--help"});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, usage);
+    EXPECT_EQ(r.out, usage + CLI::helpText) << "the usage text comes first, unchanged";
     EXPECT_EQ(cli({"--version"}).exitCode, 0);
     // A mode word that is not first does not count: the window is asked for, and without a
     // display (or without the desktop part in this build) that ends with one line and status 1.
-    r = test::run({"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM", mottler(), "--in", "x.png",
-                   "--cli"});
+    r = test::run({"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM", test::mottlerPath(),
+                   "--in", "x.png", "--cli"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_THAT(r.err, HasSubstr("desktop application"));
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
+}
+
+// Every option the program reads is in --help and in the manual page, and the manual page
+// formats without a warning.
+TEST(Help, HelpAndManualNameEveryOption) {
+    const auto optionsIn = [](std::string text) {
+        for (std::size_t at; (at = text.find("\\-")) != std::string::npos;) text.erase(at, 1); // roff's \-
+        std::set<std::string> found;
+        const std::regex option("--[a-z][a-z-]*[a-z]");
+        for (auto it = std::sregex_iterator(text.begin(), text.end(), option); it != std::sregex_iterator(); ++it)
+            found.insert(it->str());
+        return found;
+    };
+    const std::set<std::string> everyOption{
+        "--cli",      "--in",           "--out",        "--format",    "--quality",      "--noise",
+        "--text",     "--logo",         "--visible",    "--opacity",   "--no-invisible", "--keep-metadata",
+        "--no-color", "--no-force",     "--micro",      "--warp",      "--blur",         "--sharpen",
+        "--contrast", "--vignette",     "--logo-stamp", "--logo-size", "--logo-opacity", "--logo-margin",
+        "--motion",   "--motion-angle", "--wave",       "--twirl",     "--grain",        "--color-replace",
+        "--cr-from",  "--cr-to",        "--cr-tol",     "--rename",    "--no-rename",    "--rename-provider",
+        "--api-key",  "--model",        "--base-url",   "--seed",      "--extract",      "--suggest-name",
+        "--help",     "--version"};
+    const auto help = cli({"--help"});
+    EXPECT_EQ(optionsIn(help.out), everyOption);
+    const test::Bytes page = test::readFile(QUELSO_MANPAGE);
+    EXPECT_EQ(optionsIn(std::string(page.begin(), page.end())), everyOption);
+    for (const char* word : {"renam", "OPENAI_API_KEY", "QUELSO_API_KEY", "Exit status", "api-key -"})
+        EXPECT_THAT(help.out, HasSubstr(word));
+    const auto groff = test::run({"groff", "-man", "-ww", "-z", "-Tutf8", QUELSO_MANPAGE});
+    EXPECT_EQ(groff.exitCode, 0);
+    EXPECT_EQ(groff.err, "");
 }
 
 TEST_F(Cli, TextWatermarkRoundTripsThroughExtract) {
@@ -92,11 +123,27 @@ TEST_F(Cli, SameSeedSameBytesOtherwiseFresh) {
     const std::string a = dir.file("a.webp"), b = dir.file("b.webp"), c = dir.file("c.webp"), d = dir.file("d.webp");
     ASSERT_EQ(cli({"--cli", "--in", in, "--out", a, "--seed", "+77", "--no-rename"}).exitCode, 0);
     ASSERT_EQ(cli({"--cli", "--in", in, "--out", b, "--seed", "77", "--no-rename"}).exitCode, 0);
-    ASSERT_EQ(cli({"--cli", "--in", in, "--out", c, "--no-rename"}).exitCode, 0);
-    ASSERT_EQ(cli({"--cli", "--in", in, "--out", d, "--seed", "-1", "--no-rename"}).exitCode, 0);
+    const auto random = cli({"--cli", "--in", in, "--out", c, "--no-rename"});
+    ASSERT_EQ(random.exitCode, 0);
+    EXPECT_EQ(random.err, "") << "no seed asked for, nothing to say";
     EXPECT_EQ(test::readFile(a), test::readFile(b));
     EXPECT_NE(test::readFile(a), test::readFile(c));
-    EXPECT_NE(test::readFile(c), test::readFile(d)) << "an invalid seed means a random one";
+
+    // A seed that is no whole number in range still runs, on a random seed it names, so the
+    // run can be repeated.
+    for (const char* bad : {"-1", "nan", "18446744073709551616", "", "7\x1b[2J"}) {
+        const auto r = cli({"--cli", "--in", in, "--out", d, "--seed", bad, "--no-rename"});
+        ASSERT_EQ(r.exitCode, 0) << bad;
+        const std::string lead = "notice: --seed " + printable(bad) +
+                                 " is not a whole number from 0 to 18446744073709551615; used the random seed ";
+        ASSERT_THAT(r.err, testing::StartsWith(lead)) << bad;
+        ASSERT_THAT(r.err, testing::EndsWith("\n"));
+        const std::string seed = r.err.substr(lead.size(), r.err.size() - lead.size() - 1);
+        ASSERT_TRUE(CLI::parseSeed(seed)) << seed;
+        ASSERT_EQ(cli({"--cli", "--in", in, "--out", b, "--seed", seed, "--no-rename"}).exitCode, 0);
+        EXPECT_EQ(test::readFile(d), test::readFile(b)) << bad;
+        EXPECT_NE(test::readFile(d), test::readFile(a)) << bad;
+    }
 }
 
 TEST_F(Cli, LossyWithoutWatermarkAndNoCheck) {
@@ -108,17 +155,51 @@ TEST_F(Cli, LossyWithoutWatermarkAndNoCheck) {
     EXPECT_THAT(r.out, Not(HasSubstr("watermark")));
     EXPECT_THAT(test::run({"webpinfo", out}).out, HasSubstr("Format: Lossy"));
 
-    const auto q = cli({"--cli", "--in", in, "--out", out, "--quality", "55.9", "--no-rename"});
-    EXPECT_THAT(q.out, HasSubstr("lossy q55  "));
+    // The label shows the quality the encoder used: truncated, and within 0 to 100 where
+    // JPEG and HEIF clamp it. A quality that is not a finite number is ignored.
+    for (const auto& [quality, format, label] :
+         std::vector<std::array<std::string, 3>>{{"55.9", "webp", "lossy q55  "},
+                                                 {"1e308", "jpeg", "lossy q100  "},
+                                                 {"-1e308", "heif", "lossy q0  "},
+                                                 {"inf", "jpeg", "lossy q70  "},
+                                                 {"nan", "webp", "lossy q70  "}}) {
+        const auto q =
+            cli({"--cli", "--in", in, "--out", out, "--quality", quality, "--format", format, "--no-rename"});
+        EXPECT_EQ(q.exitCode, 0) << quality << q.err;
+        EXPECT_THAT(q.out, HasSubstr(label)) << quality;
+    }
+    const auto refused = cli({"--cli", "--in", in, "--out", out, "--quality", "1e308", "--no-rename"});
+    EXPECT_EQ(refused.exitCode, 1) << "WebP refuses a quality above 100";
+    EXPECT_EQ(refused.err, "error: processing failed\n");
 }
 
-TEST_F(Cli, TooSmallForTheRecordFailsTheCheckButKeepsTheFile) {
+TEST_F(Cli, TheCheckWantsTheRecordThatWasAskedFor) {
     const std::string in = picture("tiny.png", 4, 4);
     const std::string out = dir.file("tiny.webp");
-    const auto r = cli({"--cli", "--in", in, "--out", out, "--text", "hello", "--no-rename"});
+    auto r = cli({"--cli", "--in", in, "--out", out, "--text", "hello", "--no-rename"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_THAT(r.out, testing::EndsWith("re-decoded ok: 4x4\nwatermark NOT found after re-decode\n"));
-    EXPECT_TRUE(fs::exists(out));
+    EXPECT_TRUE(fs::exists(out)) << "the file stays";
+
+    // A picture that already carries a record, processed with one too long to fit: the old
+    // record is still in the output's pixels, but it is not the one asked for.
+    const std::string marked = dir.file("marked.png");
+    ASSERT_EQ(cli({"--cli", "--in", picture("in.png", 8, 8), "--out", marked, "--format", "png", "--text", "OLD",
+                   "--no-rename"})
+                  .exitCode,
+              0);
+    ASSERT_EQ(cli({"--extract", marked}).out, "text: OLD\n");
+    const std::string again = dir.file("again.png");
+    r = cli({"--cli", "--in", marked, "--out", again, "--format", "png", "--no-color", "--text", std::string(40, 'x'),
+             "--no-rename"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_THAT(r.out, testing::EndsWith("re-decoded ok: 8x8\nwatermark NOT found after re-decode\n"));
+    EXPECT_EQ(cli({"--extract", again}).out, "text: OLD\n") << "the old record did survive";
+    // So does the old text record when an image was asked for.
+    r = cli(
+        {"--cli", "--in", marked, "--out", again, "--format", "png", "--no-color", "--logo", marked, "--no-rename"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_THAT(r.out, testing::EndsWith("watermark NOT found after re-decode\n"));
 }
 
 TEST_F(Cli, FormatDecidesTheBytesNotTheFileName) {

@@ -1,5 +1,6 @@
 // The effect options of `mottler --cli`: seeded runs repeat byte for byte, each effect changes
 // the picture, and a value that does not parse leaves its effect off.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "TestImages.h"
@@ -27,6 +28,27 @@ protected:
     std::string input = dir.file("in.png");
     int runs = 0;
 };
+
+// Far out of every range, each number still does what its formula says: a saturated or
+// flat picture, never a crash, an undefined conversion (the sanitizer build checks) or an
+// absurd report.
+TEST_F(EffectsCli, HugeValuesRunCleanly) {
+    const std::string logo = dir.file("logo.png");
+    ASSERT_TRUE(test::writeImage(logo, test::solidPixels(4, 4, {0, 0, 0}), 4, 4, 3));
+    for (const std::string option : {"--quality", "--opacity", "--warp", "--blur", "--sharpen", "--contrast",
+                                     "--vignette", "--logo-size", "--logo-opacity", "--logo-margin", "--motion",
+                                     "--motion-angle", "--wave", "--twirl", "--grain", "--cr-tol", "--noise"})
+        for (const char* huge : {option == "--noise" ? "9223372036854775807" : "1e308", "-1e308"}) {
+            const auto r = test::mottler({"--cli", "--in", input, "--out", dir.file("huge.jpg"), "--format", "jpeg",
+                                          "--seed", "1", "--no-rename", "--text", "hi", "--visible", "--no-invisible",
+                                          "--logo-stamp", logo, "--color-replace", option, huge});
+            EXPECT_EQ(r.exitCode, 0) << option << " " << huge << r.err;
+            EXPECT_THAT(r.out, testing::MatchesRegex("wrote .*  40x30  lossy q[0-9]{1,3}  [0-9]+\\.[0-9]{2} KB\n"
+                                                     "pixels changed: [0-9]{1,3}\\.[0-9]{3}%\n"
+                                                     "re-decoded ok: 40x30\n"))
+                << option << " " << huge;
+        }
+}
 
 TEST_F(EffectsCli, EachEffectRepeatsWithTheSeedAndIsOffWhenItsValueDoesNotParse) {
     const test::Bytes plain = run({});

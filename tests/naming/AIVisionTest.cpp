@@ -2,19 +2,12 @@
 // fail falling back to offline naming.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <glib.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
-#include <atomic>
 #include <map>
-#include <mutex>
 #include <opencv2/imgcodecs.hpp>
-#include <sstream>
-#include <thread>
 
+#include "FakeServer.h"
 #include "NamingPictures.h"
 #include "naming/AIVision.h"
 
@@ -23,106 +16,9 @@ namespace {
 
 using nlohmann::json;
 using namespace std::chrono_literals;
-
-struct Request {
-    std::string method, target, body;
-    std::map<std::string, std::string> headers; // names lower-cased
-};
-
-struct Reply {
-    int status = 200;
-    std::string body;
-    std::chrono::milliseconds stall{0}; // silence before the answer
-};
-
-// HTTP/1.1 on 127.0.0.1, one connection at a time: records each request and gives the
-// current reply. It stops when destroyed, or by itself after a minute.
-class FakeServer {
-public:
-    FakeServer() {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), length);
-        ::listen(listener_, 8);
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-        base = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
-        thread_ = std::thread([this] {
-            const auto end = std::chrono::steady_clock::now() + 60s;
-            while (!stop_ && std::chrono::steady_clock::now() < end) {
-                pollfd waiting{listener_, POLLIN, 0};
-                if (::poll(&waiting, 1, 50) <= 0) continue;
-                const int connection = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-                serve(connection);
-                ::close(connection);
-            }
-        });
-    }
-    ~FakeServer() {
-        stop_ = true;
-        thread_.join();
-        ::close(listener_);
-    }
-    void answer(Reply reply) {
-        const std::lock_guard lock(mutex_);
-        reply_ = std::move(reply);
-    }
-    std::vector<Request> requests() {
-        const std::lock_guard lock(mutex_);
-        return requests_;
-    }
-    std::string base;
-
-private:
-    void serve(int connection) {
-        const timeval limit{5, 0};
-        ::setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-        ::setsockopt(connection, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
-        std::string data;
-        const auto receive = [&] {
-            char buffer[65536];
-            const ssize_t got = ::recv(connection, buffer, sizeof buffer, 0);
-            if (got > 0) data.append(buffer, static_cast<std::size_t>(got));
-            return got > 0;
-        };
-        while (data.find("\r\n\r\n") == std::string::npos)
-            if (!receive()) return;
-        const std::size_t headEnd = data.find("\r\n\r\n") + 4;
-        Request request;
-        std::istringstream head(data.substr(0, headEnd));
-        std::string line;
-        head >> request.method >> request.target;
-        std::getline(head, line);
-        while (std::getline(head, line) && line.find(':') != std::string::npos) {
-            std::string name = line.substr(0, line.find(':'));
-            for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            request.headers[name] = line.substr(name.size() + 2, line.size() - name.size() - 3); // ": " ... "\r"
-        }
-        const std::size_t length = std::stoul("0" + request.headers["content-length"]);
-        while (data.size() < headEnd + length)
-            if (!receive()) return;
-        request.body = data.substr(headEnd, length);
-        Reply reply;
-        {
-            const std::lock_guard lock(mutex_);
-            requests_.push_back(request);
-            reply = reply_;
-        }
-        for (auto waited = 0ms; waited < reply.stall && !stop_; waited += 10ms) std::this_thread::sleep_for(10ms);
-        const std::string text = "HTTP/1.1 " + std::to_string(reply.status) +
-                                 " Status\r\nContent-Length: " + std::to_string(reply.body.size()) +
-                                 "\r\nConnection: close\r\n\r\n" + reply.body;
-        ::send(connection, text.data(), text.size(), MSG_NOSIGNAL);
-    }
-
-    int listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    std::atomic<bool> stop_{false};
-    std::mutex mutex_;
-    Reply reply_;
-    std::vector<Request> requests_;
-    std::thread thread_;
-};
+using test::FakeServer;
+using test::Reply;
+using test::Request;
 
 cv::Mat decodeJpeg(const std::string& base64) {
     gsize size = 0;
@@ -213,8 +109,8 @@ TEST_F(AIVisionTest, EachProviderSendsItsRequestAndReadsItsAnswer) {
          R"({"candidates": [{"content": {"parts": [{"text": "Keywords: the red car"}]}}]})",
          "keywords-the-red-car",
          {"POST",
-          "/v1beta/models/gemini-2.5-flash:generateContent?key=g-key",
-          {{"authorization", ""}},
+          "/v1beta/models/gemini-2.5-flash:generateContent",
+          {{"x-goog-api-key", "g-key"}, {"authorization", ""}},
           body(R"({"contents": [{"parts": [{"text": "TEXT"},
                                            {"inline_data": {"mime_type": "image/jpeg", "data": "IMAGE"}}]}]})")}},
         {RenameProvider::claude,
@@ -297,7 +193,7 @@ TEST_F(AIVisionTest, KeyTests) {
         {RenameProvider::gemini,
          "g-key",
          true,
-         {"GET", "/v1beta/models?key=g-key", {{"authorization", ""}}},
+         {"GET", "/v1beta/models", {{"x-goog-api-key", "g-key"}, {"authorization", ""}}},
          {204, ""}},
         {RenameProvider::claude,
          "c-key",

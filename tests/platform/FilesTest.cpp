@@ -1,15 +1,19 @@
 // Reads that refuse what is not a bounded regular file; writes that never replace a file
 // they were not asked to replace, even when many writers aim at one name at once.
 #include <chrono>
+#include <fcntl.h>
 #include <filesystem>
 #include <set>
 #include <sys/stat.h>
 #include <thread>
+#include <tuple>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
 #include "platform/Files.h"
+#include "platform/TemporaryFiles.h"
 
 namespace quelso {
 namespace {
@@ -26,17 +30,58 @@ TEST(Files, ReadsOnlyBoundedRegularFiles) {
     test::TempDir dir;
     test::writeFile(dir.path() / "a.bin", std::string("hello"));
     EXPECT_EQ(Files::read(dir.file("a.bin")), (std::vector<std::uint8_t>{'h', 'e', 'l', 'l', 'o'}));
-    EXPECT_FALSE(Files::read(dir.file("a.bin"), 4)) << "one byte over the limit";
     EXPECT_TRUE(Files::read(dir.file("a.bin"), 5));
-    EXPECT_FALSE(Files::read(dir.file("missing")));
-    EXPECT_FALSE(Files::read(dir.path().string())) << "a folder";
-    EXPECT_FALSE(Files::read("/dev/zero")) << "a device would never end";
-
-    // A FIFO with no writer must be refused at once, not waited on.
+    // A FIFO with no writer must be refused at once, not waited on; a device would never end.
     ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(Files::read(dir.file("pipe")));
+    for (const auto& [path, limit, reason] : std::vector<std::tuple<std::string, std::uint64_t, std::string>>{
+             {dir.file("a.bin"), 4, "larger than 4 bytes"},
+             {dir.file("a.bin"), 0, "larger than 0 bytes"},
+             {"/dev/zero", Files::kDefaultReadLimit, "not a regular file"},
+             {dir.file("pipe"), Files::kDefaultReadLimit, "not a regular file"},
+             {dir.path().string(), 1 << 20, "not a regular file"},
+             {dir.file("missing"), 3 << 20, "No such file or directory"}}) {
+        std::string why;
+        EXPECT_FALSE(Files::read(path, limit, &why)) << path;
+        EXPECT_EQ(why, reason) << path;
+    }
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    // Sparse: refused from its size, not after reading 2 GiB.
+    fs::resize_file(dir.path() / "a.bin", std::uintmax_t{2} << 30);
+    std::string why;
+    EXPECT_FALSE(Files::read(dir.file("a.bin"), 64 << 20, &why));
+    EXPECT_EQ(why, "larger than 64 MiB");
+}
+
+TEST(Files, WritesGetThePermissionsOfAPlainCreate) {
+    test::TempDir dir;
+    const mode_t previous = ::umask(027);
+    const std::vector<std::uint8_t> data{1};
+    EXPECT_FALSE(Files::write(dir.file("w.bin"), data));
+    const auto created = Files::createUnique(
+        dir.path().string(), [](int n) { return Files::numberedName("c", n, "bin"); }, data);
+    ::umask(previous);
+    EXPECT_EQ(fs::status(dir.path() / "w.bin").permissions(), fs::perms(0640));
+    EXPECT_EQ(fs::status(created.path).permissions(), fs::perms(0640));
+}
+
+// What an interrupt removes: the files registered as being written, and nothing else.
+TEST(Files, TrackedTemporaryFilesAreRemovedAtOnce) {
+    test::TempDir dir;
+    for (const char* name : {".quelso-aaaaaa", ".quelso-bbbbbb", ".quelso-cccccc", "kept.webp"})
+        test::writeFile(dir.path() / name, std::string("x"));
+    const int folder = ::open(dir.path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(folder, 0);
+    const int a = TemporaryFiles::track(folder, ".quelso-aaaaaa");
+    const int b = TemporaryFiles::track(folder, ".quelso-bbbbbb");
+    const int c = TemporaryFiles::track(folder, ".quelso-cccccc");
+    EXPECT_EQ(TemporaryFiles::track(folder, std::string(40, 'n').c_str()), -1) << "too long to keep";
+    TemporaryFiles::untrack(b); // renamed to its final name, say
+    TemporaryFiles::removeAll();
+    EXPECT_EQ(namesIn(dir.path()), (std::set<std::string>{".quelso-bbbbbb", "kept.webp"}));
+    TemporaryFiles::untrack(a);
+    TemporaryFiles::untrack(c);
+    ::close(folder);
 }
 
 TEST(Files, NumberedNamesFollowTheCounterRule) {

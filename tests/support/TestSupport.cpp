@@ -141,6 +141,11 @@ std::optional<std::string> env(const char* name) {
 
 std::string mottlerPath() { return QUELSO_MOTTLER; }
 
+CommandResult mottler(std::vector<std::string> args, const std::string& input) {
+    args.insert(args.begin(), mottlerPath());
+    return run(args, input);
+}
+
 std::string samplePath(const std::string& name) { return std::string(QUELSO_SAMPLES) + "/" + name; }
 
 } // namespace quelso::test

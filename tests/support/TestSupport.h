@@ -47,6 +47,8 @@ Bytes randomPixels(int width, int height, int bands, std::uint64_t seed);
 
 // The mottler binary under test and a picture shipped in samples/.
 std::string mottlerPath();
+// Runs that binary with these arguments, as run() does.
+CommandResult mottler(std::vector<std::string> args, const std::string& input = {});
 std::string samplePath(const std::string& name);
 
 // The environment variable's value, or absent.
