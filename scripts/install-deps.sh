@@ -17,5 +17,8 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# Another package run (unattended upgrades, a second terminal) holds the lock for a while;
+# wait for it rather than fail.
+wait_lock=(-o DPkg::Lock::Timeout=900)
+$sudo apt-get "${wait_lock[@]}" update -qq
+$sudo apt-get "${wait_lock[@]}" install -y -qq --no-install-recommends "${missing[@]}"
