@@ -1,7 +1,15 @@
 # Install rules for the program and a Debian package made from them (cpack -G DEB).
 include(GNUInstallDirs)
 install(TARGETS mottler RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES doc/mottler.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# Debian keeps manual pages gzip-compressed; -n leaves name and time out of the file so
+# that the package stays reproducible.
+set(QUELSO_MANPAGE ${CMAKE_CURRENT_BINARY_DIR}/mottler.1.gz)
+add_custom_command(OUTPUT ${QUELSO_MANPAGE}
+  COMMAND gzip -9nc ${CMAKE_CURRENT_SOURCE_DIR}/doc/mottler.1 > ${QUELSO_MANPAGE}
+  DEPENDS doc/mottler.1 VERBATIM)
+add_custom_target(manpage DEPENDS ${QUELSO_MANPAGE})
+add_dependencies(mottler manpage)
+install(FILES ${QUELSO_MANPAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quelso)

@@ -1,19 +1,16 @@
 #!/usr/bin/env bash
-# Builds the Debian package, installs it with apt on this machine, and starts the installed
-# window on a virtual X server (not part of ./test.sh: it installs into the system).
+# Builds the Debian package, installs it with apt on this machine, and runs the installed
+# command line and window (not part of ./test.sh: it installs into the system). This machine
+# already holds every library; scripts/check-package-clean-root.sh checks the dependencies.
 #   scripts/check-package.sh [BUILD-FOLDER]
 set -euo pipefail
-root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+root="$(cd "$here/.." && pwd)"
 build="$(cd "${1:-$root/build}" && pwd)"
-cmake --build "$build" --target mottler
-(cd "$build" && cpack -G DEB)
-deb="$(ls -t "$build"/quelso_*.deb | head -n 1)"
-dpkg-deb --field "$deb" Package Version Depends
+# shellcheck source=scripts/package-steps.sh
+source "$here/package-steps.sh"
+package_build "$build"
 apt-get install -y --reinstall "$deb"
-for f in /usr/bin/mottler /usr/share/applications/com.quelso.app.desktop \
-         /usr/share/icons/hicolor/scalable/apps/com.quelso.app.svg /usr/share/metainfo/com.quelso.app.metainfo.xml; do
-  [ -e "$f" ] || { echo "missing after install: $f" >&2; exit 1; }
-done
-desktop-file-validate /usr/share/applications/com.quelso.app.desktop
-appstreamcli validate --no-net /usr/share/metainfo/com.quelso.app.metainfo.xml
-"$root/scripts/test-services.sh" "$root/tests/ui/smoke.sh" /usr/bin/mottler "$build/installed-window.png"
+package_check_files ""
+"$here/check-installed.sh" "$root/samples/harbour.jpg"
+"$here/test-services.sh" "$root/tests/ui/smoke.sh" /usr/bin/mottler "$build/installed-window.png"

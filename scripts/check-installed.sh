@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Runs the installed command line the way a user first would: usage text, version, manual
+# page, and one picture made unique with content naming on (which reads the OCR language
+# data and the classifier's cascades that the package depends on).
+#   check-installed.sh PICTURE.jpg
+set -euo pipefail
+picture="$1"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+fail() { echo "installed: $*" >&2; exit 1; }
+
+mottler --help >"$work/help" || fail "--help exited with $?"
+grep -q -- '--cli' "$work/help" || fail "--help does not show the command line: $(cat "$work/help")"
+mottler --version
+[ -s /usr/share/man/man1/mottler.1.gz ] || fail "no manual page"
+if command -v man >/dev/null; then man -P cat mottler | grep -q -- '--suggest-name' || fail "man mottler is unreadable"; fi
+
+cp "$picture" "$work/x.jpg"
+mkdir "$work/out"
+mottler --cli --in "$work/x.jpg" --out "$work/out/y.webp" || fail "the command line failed on $picture"
+written="$(find "$work/out" -name '*.webp' -size +0)"
+[ "$(printf '%s\n' "$written" | grep -c .)" = 1 ] || fail "expected one WebP file, found: $written"
+[ "$(head -c 4 "$written")$(tail -c +9 "$written" | head -c 4)" = RIFFWEBP ] || fail "$written is not a WebP file"
+mottler --cli --in "$work/x.jpg" --out "$work/plain.png" --format png --no-rename || fail "PNG output failed"
+[ "$(tail -c +2 "$work/plain.png" | head -c 3)" = PNG ] || fail "plain.png is not a PNG file"
+echo "installed: help, version, manual page, WebP ($(basename "$written")) and PNG outputs"
