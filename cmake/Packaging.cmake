@@ -23,13 +23,14 @@ set(CPACK_PACKAGE_DESCRIPTION
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 # Libraries the binary links are found by dpkg-shlibdeps. What it cannot see is listed here:
-# data the engine reads at run time and, for the window, the QML modules and plugins Qt loads.
+# data the engine reads at run time and, for the window, the QML modules and plugins Qt loads
+# (Qt's own file and folder dialogs, used without a desktop portal, import the folder list model).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(QUELSO_RUNTIME_DATA "fonts-liberation2, fonts-dejavu-core, tesseract-ocr-eng, tesseract-ocr-ara, opencv-data")
 if(QUELSO_GUI)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "${QUELSO_RUNTIME_DATA}, qml6-module-qtquick, qml6-module-qtquick-controls, \
 qml6-module-qtquick-templates, qml6-module-qtquick-layouts, qml6-module-qtquick-window, \
-qml6-module-qtquick-dialogs, qml6-module-qtqml-workerscript, \
+qml6-module-qtquick-dialogs, qml6-module-qt-labs-folderlistmodel, qml6-module-qtqml-workerscript, \
 qt6-qpa-plugins")
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, qt6-xdgdesktopportal-platformtheme, gnome-keyring")
 else()

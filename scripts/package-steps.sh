@@ -1,4 +1,4 @@
-# Steps shared by the package checks; sourced by scripts/check-package*.sh, not run alone.
+# Steps shared by the package checks and the install test; sourced, not run alone.
 
 # package_build BUILD-FOLDER: builds the program and its Debian package; sets $deb to the file.
 package_build() {
@@ -12,10 +12,12 @@ package_build() {
 # and the desktop entry and AppStream data validate (with this machine's validators).
 package_check_files() {
   local f
-  for f in /usr/bin/mottler /usr/share/man/man1/mottler.1.gz /usr/share/applications/com.quelso.app.desktop \
+  for f in /usr/bin/mottler /usr/share/man/man1/mottler.1.gz \
+           /usr/share/applications/com.quelso.app.desktop \
            /usr/share/icons/hicolor/scalable/apps/com.quelso.app.svg /usr/share/metainfo/com.quelso.app.metainfo.xml; do
-    [ -e "$1$f" ] || { echo "missing after install: $f" >&2; return 1; }
+    [ -e "$1$f" ] || { echo "not installed: $f" >&2; return 1; }
   done
+  grep -qx 'Exec=mottler %F' "$1/usr/share/applications/com.quelso.app.desktop"
   desktop-file-validate "$1/usr/share/applications/com.quelso.app.desktop"
   appstreamcli validate --no-net "$1/usr/share/metainfo/com.quelso.app.metainfo.xml"
 }

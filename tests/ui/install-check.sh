@@ -1,15 +1,11 @@
 #!/usr/bin/env bash
-# cmake --install into a scratch prefix: the binary, desktop file, icon and metainfo land
-# where a desktop looks for them, and the two descriptions pass their validators.
+# cmake --install into a scratch root's /usr: the files land where a desktop looks for them
+# and the two descriptions pass their validators (the same checks as the installed package).
 #   install-check.sh BUILD-FOLDER
 set -euo pipefail
-prefix="$(mktemp -d)"
-trap 'rm -rf "$prefix"' EXIT
-cmake --install "$1" --prefix "$prefix" >/dev/null
-for f in bin/mottler share/applications/com.quelso.app.desktop \
-         share/icons/hicolor/scalable/apps/com.quelso.app.svg share/metainfo/com.quelso.app.metainfo.xml; do
-  [ -e "$prefix/$f" ] || { echo "not installed: $f" >&2; exit 1; }
-done
-grep -qx 'Exec=mottler %F' "$prefix/share/applications/com.quelso.app.desktop"
-desktop-file-validate "$prefix/share/applications/com.quelso.app.desktop"
-appstreamcli validate --no-net "$prefix/share/metainfo/com.quelso.app.metainfo.xml"
+stage="$(mktemp -d)"
+trap 'rm -rf "$stage"' EXIT
+cmake --install "$1" --prefix "$stage/usr" >/dev/null
+# shellcheck source=scripts/package-steps.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/package-steps.sh"
+package_check_files "$stage"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The real mottler window on a virtual X server: started with two pictures, found by its
-# title, photographed, and checked for size and content.
+# title, photographed, checked for size and content, and its file dialog opened.
 #   smoke.sh MOTTLER OUTPUT.png
 set -euo pipefail
 mottler="$1"
@@ -46,4 +46,10 @@ done
 [ "$width" -ge 900 ] && [ "$height" -ge 560 ] || fail "window is ${width}×${height}, smaller than 900×560: $(cat "$work/import.log")"
 awk -v s="$spread" 'BEGIN { exit !(s > 0.03) }' || fail "the window looks blank (grey deviation $spread)"
 kill -0 "${pids[1]}" 2>/dev/null || fail "mottler ended: $(cat "$work/mottler.log")"
-echo "smoke: ${width}×${height}, grey deviation $spread"
+# Qt loads the file dialog's own QML only when it first opens, so a module missing from an
+# installation shows only then: press the add button at the bottom-left corner.
+xdotool mousemove --window "$window" 27 "$((height - 25))" click 1
+sleep 2
+kill -0 "${pids[1]}" 2>/dev/null || fail "mottler ended when its file dialog opened: $(cat "$work/mottler.log")"
+! grep -E 'is not installed|Failed to load|module .* not found' "$work/mottler.log" >&2 || fail "a QML module is missing"
+echo "smoke: ${width}×${height}, grey deviation $spread, file dialog opened"
