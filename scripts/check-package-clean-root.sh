@@ -20,6 +20,9 @@ command -v debootstrap >/dev/null || apt-get install -y debootstrap
 # shellcheck source=scripts/package-steps.sh
 source "$here/package-steps.sh"
 
+# Checked before the clean-up is armed, which removes the folder.
+[ -z "$(ls -A "$target" 2>/dev/null)" ] || { echo "$target is not empty: give a new folder" >&2; exit 1; }
+
 mounted() { grep -q " $(realpath -m "$1") " /proc/mounts; }
 cleanup() {
   local m
@@ -43,7 +46,6 @@ in_root() {
 
 package_build "$build"
 
-[ -z "$(ls -A "$target" 2>/dev/null)" ] || { echo "$target is not empty: give a new folder" >&2; exit 1; }
 debootstrap --variant=minbase bookworm "$target" "$mirror"
 cat >"$target/etc/apt/sources.list" <<SOURCES
 deb $mirror bookworm main

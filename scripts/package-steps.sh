@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Steps shared by the package checks and the install test; sourced, not run alone.
 
 # package_build BUILD-FOLDER: builds the program and its Debian package; sets $deb to the file.
