@@ -86,7 +86,8 @@ TEST(Help, HelpAndManualNameEveryOption) {
         "--motion",   "--motion-angle", "--wave",       "--twirl",     "--grain",        "--color-replace",
         "--cr-from",  "--cr-to",        "--cr-tol",     "--rename",    "--no-rename",    "--rename-provider",
         "--api-key",  "--model",        "--base-url",   "--seed",      "--extract",      "--suggest-name",
-        "--help",     "--version"};
+        "--help",     "--version",      "--batch",      "--out-dir",   "--recursive",    "--jobs",
+        "--report",   "--resume",       "--shard"};
     const auto help = cli({"--help"});
     EXPECT_EQ(optionsIn(help.out), everyOption);
     const test::Bytes page = test::readFile(QUELSO_MANPAGE);
