@@ -56,7 +56,7 @@ TEST_F(Cli, UsageErrorsExitWithTwo) {
 
     r = cli({"--help"});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, usage + CLI::helpText) << "the usage text comes first, unchanged";
+    EXPECT_EQ(r.out, usage + CLI::batchUsageText + CLI::helpText) << "the usage text comes first, unchanged";
     EXPECT_EQ(cli({"--version"}).exitCode, 0);
     // A mode word that is not first does not count: the window is asked for, and without a
     // display (or without the desktop part in this build) that ends with one line and status 1.
