@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "model/AppModel.h"
-#include "model/WorkSplit.h"
+#include "pipeline/WorkSplit.h"
 
 namespace {
 

@@ -11,7 +11,7 @@ declare -A floor=(
   [core]=0
   [platform]=1
   [settings]=2
-  [effects]=3 [encode]=3 [watermark]=3 [naming]=3
+  [effects]=3 [encode]=3 [watermark]=3 [naming]=3 [compare]=3
   [pipeline]=4
   [app]=5 [model]=5
   [ui]=6

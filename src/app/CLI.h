@@ -16,6 +16,7 @@ using Args = std::vector<std::string>;
 std::int32_t process(const Args& args);
 std::int32_t extract(const Args& args);
 std::int32_t suggestName(const Args& args);
+std::int32_t batch(const Args& args);
 
 // The element after the first occurrence of name; absent when name is missing or last.
 std::optional<std::string> value(const Args& args, std::string_view name);
@@ -42,5 +43,7 @@ std::optional<std::string> applyOptions(const Args& args, ProcessingSettings& se
 // Printed on a usage error; helpText adds what a user needs beyond it.
 extern const char* const usageText;
 extern const char* const helpText;
+// The batch mode's own usage text, printed on its usage errors and by --help.
+extern const char* const batchUsageText;
 
 } // namespace quelso::CLI

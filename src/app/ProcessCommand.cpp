@@ -8,11 +8,11 @@
 #include "app/CLI.h"
 #include "app/InputFiles.h"
 #include "app/Naming.h"
+#include "app/WatermarkCheck.h"
 #include "pipeline/ImageProcessor.h"
 #include "platform/Files.h"
 #include "platform/SecureRandom.h"
 #include "platform/Utf8.h"
-#include "watermark/Watermark.h"
 
 namespace quelso::CLI {
 
@@ -62,11 +62,8 @@ std::optional<std::string> writeNamed(const std::string& out, const std::string&
 
 // Reads the record back from the written file; true when it is the one that was embedded.
 bool checkWatermark(const PixelImage& decoded, const WatermarkContent& content) {
-    const auto expected = Watermark::buildRecord(content);
-    const auto found = Watermark::extract(decoded.rgba, decoded.width, decoded.height);
-    // The payload follows the 9-byte header of the record.
-    if (!expected || !found || found->type != expected->type ||
-        !std::equal(found->payload.begin(), found->payload.end(), expected->bytes.begin() + 9, expected->bytes.end())) {
+    const auto found = recordReadBack(decoded, content);
+    if (!found) {
         std::printf("watermark NOT found after re-decode\n");
         return false;
     }

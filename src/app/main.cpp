@@ -30,8 +30,10 @@ int main(int argc, char** argv) {
     if (mode == "--cli") return CLI::process(rest);
     if (mode == "--extract") return CLI::extract(rest);
     if (mode == "--suggest-name") return CLI::suggestName(rest);
+    if (mode == "--batch") return CLI::batch(rest);
     if (mode == "--help" || mode == "-h") {
         std::fputs(CLI::usageText, stdout);
+        std::fputs(CLI::batchUsageText, stdout);
         std::fputs(CLI::helpText, stdout);
         return 0;
     }

@@ -6,15 +6,16 @@
 #include <QPointer>
 #include <QThread>
 
+#include "core/Parallel.h"
 #include "model/Configuration.h"
 #include "model/FileReveal.h"
 #include "model/Notifier.h"
 #include "model/ProcessJob.h"
 #include "model/ThemeBytes.h"
-#include "model/WorkSplit.h"
 #include "naming/AIVision.h"
-#include "core/Parallel.h"
+#include "pipeline/WorkSplit.h"
 #include "platform/Files.h"
+#include "settings/InputExtensions.h"
 
 namespace quelso {
 
@@ -23,10 +24,12 @@ namespace {
 // Logos are small pictures; anything larger is not one and is not read into memory.
 constexpr std::uint64_t kLogoReadLimit = std::uint64_t{64} << 20;
 
-const QStringList kExtensions = {QStringLiteral("webp"), QStringLiteral("png"),  QStringLiteral("jpg"),
-                                 QStringLiteral("jpeg"), QStringLiteral("heic"), QStringLiteral("heif"),
-                                 QStringLiteral("tiff"), QStringLiteral("tif"),  QStringLiteral("gif"),
-                                 QStringLiteral("bmp")};
+const QStringList kExtensions = [] {
+    QStringList list;
+    for (const std::string_view extension : InputExtensions::all)
+        list.append(QString::fromLatin1(extension.data(), static_cast<qsizetype>(extension.size())));
+    return list;
+}();
 
 QString plural(qsizetype n) {
     return QString::number(n) + (n == 1 ? QStringLiteral(" image") : QStringLiteral(" images"));

@@ -1,6 +1,6 @@
 #include "model/ProcessJob.h"
 
-#include "model/OutputName.h"
+#include "pipeline/OutputName.h"
 #include "naming/AIVision.h"
 #include "pipeline/ImageLoader.h"
 #include "pipeline/ImageProcessor.h"

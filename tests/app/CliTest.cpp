@@ -56,7 +56,7 @@ TEST_F(Cli, UsageErrorsExitWithTwo) {
 
     r = cli({"--help"});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, usage + CLI::helpText) << "the usage text comes first, unchanged";
+    EXPECT_EQ(r.out, usage + CLI::batchUsageText + CLI::helpText) << "the usage text comes first, unchanged";
     EXPECT_EQ(cli({"--version"}).exitCode, 0);
     // A mode word that is not first does not count: the window is asked for, and without a
     // display (or without the desktop part in this build) that ends with one line and status 1.
@@ -86,7 +86,8 @@ TEST(Help, HelpAndManualNameEveryOption) {
         "--motion",   "--motion-angle", "--wave",       "--twirl",     "--grain",        "--color-replace",
         "--cr-from",  "--cr-to",        "--cr-tol",     "--rename",    "--no-rename",    "--rename-provider",
         "--api-key",  "--model",        "--base-url",   "--seed",      "--extract",      "--suggest-name",
-        "--help",     "--version"};
+        "--help",     "--version",      "--batch",      "--out-dir",   "--recursive",    "--jobs",
+        "--report",   "--resume",       "--shard"};
     const auto help = cli({"--help"});
     EXPECT_EQ(optionsIn(help.out), everyOption);
     const test::Bytes page = test::readFile(QUELSO_MANPAGE);

@@ -2,7 +2,7 @@
 #include <QDBusConnection>
 
 #include "ModelTestSupport.h"
-#include "model/OutputName.h"
+#include "pipeline/OutputName.h"
 
 namespace quelso::test {
 

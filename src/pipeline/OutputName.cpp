@@ -1,4 +1,4 @@
-#include "model/OutputName.h"
+#include "pipeline/OutputName.h"
 
 #include <filesystem>
 

@@ -1,4 +1,4 @@
-#include "model/WorkSplit.h"
+#include "pipeline/WorkSplit.h"
 
 #include <algorithm>
 

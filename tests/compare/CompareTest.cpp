@@ -1,0 +1,103 @@
+// SSIM and the perceptual hash on pictures whose figures can be worked out by hand.
+#include <cmath>
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "compare/LumaGrid.h"
+#include "compare/PerceptualHash.h"
+#include "compare/Ssim.h"
+
+namespace quelso {
+namespace {
+
+constexpr double kC1 = 6.5025, kC2 = 58.5225; // (0.01 * 255)^2, (0.03 * 255)^2
+
+PixelImage picture(int w, int h, const test::Bytes& rgb) {
+    PixelImage image{Bytes(static_cast<std::size_t>(w * h * 4)), w, h, std::nullopt};
+    for (int i = 0; i < w * h; ++i) {
+        for (int c = 0; c < 3; ++c) image.rgba[i * 4 + c] = rgb[i * 3 + c];
+        image.rgba[i * 4 + 3] = 255;
+    }
+    return image;
+}
+
+PixelImage grey(int w, int h, std::uint8_t level) {
+    return picture(w, h, test::Bytes(static_cast<std::size_t>(w * h * 3), level));
+}
+
+PixelImage checkerboard(int w, int h, bool inverted) {
+    test::Bytes rgb;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) rgb.insert(rgb.end(), 3, ((x + y) % 2 == 0) != inverted ? 255 : 0);
+    return picture(w, h, rgb);
+}
+
+PixelImage inverse(PixelImage image) {
+    for (std::size_t i = 0; i < image.rgba.size(); ++i)
+        if (i % 4 != 3) image.rgba[i] = static_cast<std::uint8_t>(255 - image.rgba[i]);
+    return image;
+}
+
+TEST(LumaGrid, CellsAverageThePixelsTheyCoverOverBlack) {
+    // Grey levels 0, 40, 80, 120 in the top row, 10, 50, 90, 130 below; the last pixel half
+    // transparent, so it counts half.
+    PixelImage image = picture(
+        4, 2, {0, 0, 0, 40, 40, 40, 80, 80, 80, 120, 120, 120, 10, 10, 10, 50, 50, 50, 90, 90, 90, 130, 130, 130});
+    image.rgba[7 * 4 + 3] = 0;
+    const LumaGrid::Plane cells = LumaGrid::sample(image, 2, 1);
+    ASSERT_EQ(cells.values.size(), 2u);
+    EXPECT_NEAR(cells.values[0], (0 + 40 + 10 + 50) / 4.0, 1e-9);
+    EXPECT_NEAR(cells.values[1], (80 + 120 + 90 + 0) / 4.0, 1e-9);
+}
+
+TEST(Ssim, HandWorkedPictures) {
+    const PixelImage noisy = picture(40, 30, test::randomPixels(40, 30, 3, 7));
+    EXPECT_EQ(*Ssim::compare(noisy, noisy), 1.0);
+    // Flat pictures: no variance, so only the brightness term is left.
+    const double a = 100, b = 140;
+    EXPECT_NEAR(*Ssim::compare(grey(16, 16, 100), grey(16, 16, 140)), (2 * a * b + kC1) / (a * a + b * b + kC1), 1e-9);
+    // Sizes that differ are measured on the smaller grid: a flat picture is the same at any size.
+    EXPECT_NEAR(*Ssim::compare(grey(20, 16, 90), grey(18, 16, 90)), 1.0, 1e-12);
+    // Every 8 x 8 window of a checkerboard holds 32 black and 32 white pixels: the same mean
+    // in both, and the inverted board has the opposite covariance.
+    const double v = 127.5 * 127.5;
+    EXPECT_NEAR(*Ssim::compare(checkerboard(16, 16, false), checkerboard(16, 16, true)), (-2 * v + kC2) / (2 * v + kC2),
+                1e-9);
+    EXPECT_FALSE(Ssim::compare(PixelImage{}, noisy));
+}
+
+TEST(Ssim, FallsAsThePictureIsDisturbedMore) {
+    const PixelImage source = picture(64, 64, test::randomPixels(64, 64, 3, 3));
+    double previous = 1.0;
+    for (const int amount : {4, 16, 64}) {
+        PixelImage copy = source;
+        const test::Bytes noise = test::randomPixels(64, 64, 4, 9);
+        for (std::size_t i = 0; i < copy.rgba.size(); ++i)
+            if (i % 4 != 3)
+                copy.rgba[i] =
+                    static_cast<std::uint8_t>(std::clamp(copy.rgba[i] + noise[i] % (2 * amount) - amount, 0, 255));
+        const double ssim = *Ssim::compare(source, copy);
+        EXPECT_LT(ssim, previous) << amount;
+        previous = ssim;
+    }
+}
+
+TEST(PerceptualHash, SamePictureInvertedAndRescaled) {
+    const PixelImage noisy = picture(64, 64, test::randomPixels(64, 64, 3, 5));
+    const std::uint64_t hash = PerceptualHash::of(noisy);
+    EXPECT_EQ(PerceptualHash::distance(hash, PerceptualHash::of(noisy)), 0);
+    // Inverting negates every coefficient and the median with them: every bit flips.
+    EXPECT_EQ(PerceptualHash::distance(hash, PerceptualHash::of(inverse(noisy))), 64);
+    // Twice the size, each pixel repeated: the 32 x 32 grid sees the same means.
+    PixelImage doubled{Bytes(128 * 128 * 4), 128, 128, std::nullopt};
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 128; ++x)
+            for (int c = 0; c < 4; ++c)
+                doubled.rgba[(y * 128 + x) * 4 + c] = noisy.rgba[((y / 2) * 64 + x / 2) * 4 + c];
+    EXPECT_LE(PerceptualHash::distance(hash, PerceptualHash::of(doubled)), 1);
+    EXPECT_EQ(PerceptualHash::distance(0, ~std::uint64_t{0}), 64);
+    EXPECT_EQ(PerceptualHash::distance(0b1011, 0b0110), 3);
+}
+
+} // namespace
+} // namespace quelso
