@@ -37,11 +37,7 @@ TEST(BatchInputs, FoldersGiveAcceptedPicturesSortedOnceOutputFolderLeftOut) {
 }
 
 TEST(BatchInputs, ShardsSplitThePositionsAndSeedsFollowThePath) {
-    EXPECT_FALSE(parseShard("3/3"));
-    EXPECT_FALSE(parseShard("1/0"));
-    EXPECT_FALSE(parseShard("1"));
-    EXPECT_FALSE(parseShard("-1/3"));
-    EXPECT_FALSE(parseShard("1/3x"));
+    for (const char* bad : {"3/3", "1/0", "1", "-1/3", "1/3x"}) EXPECT_FALSE(parseShard(bad)) << bad;
     const Shard huge = *parseShard("1/18446744073709551615");
     std::vector<BatchInput> seven;
     for (int i = 0; i < 7; ++i) seven.push_back({std::to_string(i), ""});

@@ -22,6 +22,7 @@ namespace quelso {
 namespace {
 
 namespace fs = std::filesystem;
+using test::namesIn;
 using testing::HasSubstr;
 
 std::vector<nlohmann::json> reportLines(const fs::path& path) {
@@ -29,12 +30,6 @@ std::vector<nlohmann::json> reportLines(const fs::path& path) {
     std::ifstream file(path);
     for (std::string text; std::getline(file, text);) lines.push_back(nlohmann::json::parse(text));
     return lines;
-}
-
-std::set<std::string> namesIn(const fs::path& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
-    return names;
 }
 
 // Starts mottler without waiting for it; the caller waits.

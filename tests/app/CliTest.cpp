@@ -1,7 +1,6 @@
 // The mottler binary run as a user would: real files in, real files out.
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -233,9 +232,9 @@ TEST_F(Cli, FailedWritesLeaveNothingBehind) {
     const std::string out = dir.file("existing.webp");
     test::writeFile(out, std::string("old contents"));
     ASSERT_EQ(cli({"--cli", "--in", in, "--out", out, "--no-rename"}).exitCode, 0);
-    EXPECT_NE(test::readFile(out).size(), 12u);
-    for (const auto& entry : fs::directory_iterator(dir.path()))
-        EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+    const test::Bytes bytes = test::readFile(out);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RIFF");
+    EXPECT_EQ(test::namesIn(dir.path()), (std::set<std::string>{"existing.webp", "in.png", "taken"}));
 }
 
 // Naming reads the picture the command has decoded (--cli) or a thumbnail of the file
@@ -253,28 +252,6 @@ TEST_F(Cli, ContentNamesComeFromThePictureItself) {
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(fs::exists(dir.file("harbour-fish-market.webp")));
     EXPECT_FALSE(fs::exists(dir.file("unnamed.webp")));
-}
-
-TEST_F(Cli, BadInputsAreReadErrorsAndQuick) {
-    const test::Bytes jpeg = test::readFile(sample());
-    test::writeFile(dir.file("empty.jpg"), test::Bytes{});
-    test::writeFile(dir.file("truncated.jpg"), test::Bytes(jpeg.begin(), jpeg.begin() + jpeg.size() / 2));
-    test::writeFile(dir.file("text.png"), std::string("this is not a picture at all\n"));
-    // A PNG header that claims 100000 x 100000 pixels.
-    test::writeFile(dir.file("bomb.png"),
-                    test::Bytes{0x89, 'P',  'N',  'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I',  'H',  'D',  'R', 0,
-                                1,    0x86, 0xA0, 0,   1,    0x86, 0xA0, 8,    6, 0, 0, 0,  0x2B, 0x7C, 0xCB, 0x6C});
-    for (const char* name : {"empty.jpg", "truncated.jpg", "text.png", "bomb.png", "missing.png"}) {
-        const std::string path = dir.file(name);
-        const auto start = std::chrono::steady_clock::now();
-        const auto r = cli({"--cli", "--in", path, "--out", dir.file("o.webp"), "--no-rename"});
-        const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        EXPECT_EQ(r.exitCode, 1) << name;
-        EXPECT_EQ(r.err, "error: could not read " + path + "\n");
-        EXPECT_LT(seconds, 5.0) << name;
-        EXPECT_EQ(cli({"--extract", path}).err, "error: could not read " + path + "\n");
-    }
-    EXPECT_FALSE(fs::exists(dir.file("o.webp")));
 }
 
 TEST_F(Cli, NoSourceMetadataReachesAnyFormat) {

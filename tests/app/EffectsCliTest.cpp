@@ -50,6 +50,8 @@ TEST_F(EffectsCli, HugeValuesRunCleanly) {
         }
 }
 
+// Which values parse is settled option by option in ArgumentsTest; one run shows the command
+// line honours it.
 TEST_F(EffectsCli, EachEffectRepeatsWithTheSeedAndIsOffWhenItsValueDoesNotParse) {
     const test::Bytes plain = run({});
     for (const std::string option :
@@ -57,8 +59,8 @@ TEST_F(EffectsCli, EachEffectRepeatsWithTheSeedAndIsOffWhenItsValueDoesNotParse)
         const test::Bytes once = run({option, "0.8"});
         EXPECT_NE(once, plain) << option;
         EXPECT_EQ(run({option, "0.8"}), once) << option;
-        EXPECT_EQ(run({option, "0.8x"}), plain) << option;
     }
+    EXPECT_EQ(run({"--warp", "0.8x"}), plain);
 }
 
 TEST_F(EffectsCli, MotionAngleAloneAndMalformedColoursChangeNothing) {

@@ -34,7 +34,7 @@ protected:
     test::CommandResult timed(const std::vector<std::string>& args) {
         const auto start = std::chrono::steady_clock::now();
         auto r = test::mottler(args);
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << args[0] << " " << args[1];
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << args[0] << " " << args[1];
         return r;
     }
 

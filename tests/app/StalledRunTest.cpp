@@ -20,13 +20,8 @@ namespace quelso {
 namespace {
 
 namespace fs = std::filesystem;
+using test::namesIn;
 using namespace std::chrono_literals;
-
-std::set<std::string> namesIn(const fs::path& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
-    return names;
-}
 
 // Starts mottler with its fsync stalled, silent, and returns its process id.
 pid_t startStalled(const std::vector<std::string>& args) {

@@ -20,7 +20,7 @@ TEST_F(BatchTest, AStopInTheMiddleWritesNothingMoreAndAnnouncesNothing) {
         std::filesystem::copy_file(big, copy);
         urls.append(url(copy));
     }
-    const std::vector<std::string> inputs = files();
+    const std::set<std::string> inputs = files();
 
     NotificationListener listener;
     auto model = makeModel();
@@ -61,9 +61,7 @@ TEST_F(BatchTest, FiftyJobsAimingAtOneContentNameWriteFiftyWholeFilesBesideTheOl
 
     std::set<std::string> expected{"cat-sofa.webp"};
     for (int n = 2; n <= 51; ++n) expected.insert("cat-sofa-" + std::to_string(n) + ".webp");
-    std::set<std::string> written;
-    for (const auto& entry : std::filesystem::directory_iterator(out)) written.insert(entry.path().filename().string());
-    EXPECT_EQ(written, expected);
+    EXPECT_EQ(namesIn(out), expected);
     EXPECT_EQ(readFile(out / "cat-sofa.webp"),
               (Bytes{'w', 'r', 'i', 't', 't', 'e', 'n', ' ', 'e', 'a', 'r', 'l', 'i', 'e', 'r'}));
     std::set<QUrl> outputs;

@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <algorithm>
 
 namespace quelso::test {
 
@@ -42,14 +41,6 @@ void ModelTest::SetUp() {
 QUrl ModelTest::photo(const std::string& name) const {
     std::filesystem::copy_file(samplePath("harbour.jpg"), dir.path() / name);
     return url(dir.file(name));
-}
-
-std::vector<std::string> ModelTest::files() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 } // namespace quelso::test

@@ -57,8 +57,8 @@ protected:
     // A copy of the shipped photo in the scratch folder.
     QUrl photo(const std::string& name) const;
     static QUrl url(const std::string& path) { return QUrl::fromLocalFile(QString::fromStdString(path)); }
-    // The names in the scratch folder, sorted.
-    std::vector<std::string> files() const;
+    // The names in the scratch folder.
+    std::set<std::string> files() const { return namesIn(dir.path()); }
 
     TempDir dir;
 };

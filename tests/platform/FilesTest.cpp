@@ -19,12 +19,7 @@ namespace quelso {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::set<std::string> namesIn(const fs::path& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
-    return names;
-}
+using test::namesIn;
 
 TEST(Files, ReadsOnlyBoundedRegularFiles) {
     test::TempDir dir;

@@ -41,6 +41,13 @@ void writeFile(const std::filesystem::path& path, const std::string& text) {
     writeFile(path, Bytes(text.begin(), text.end()));
 }
 
+std::set<std::string> namesIn(const std::filesystem::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
 CommandResult run(const std::vector<std::string>& argv, const std::string& input) {
     CommandResult result;
     if (argv.empty()) return result;

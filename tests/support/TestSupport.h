@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,8 @@ private:
 Bytes readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const Bytes& bytes);
 void writeFile(const std::filesystem::path& path, const std::string& text);
+// The names of the entries directly in the folder.
+std::set<std::string> namesIn(const std::filesystem::path& folder);
 
 struct CommandResult {
     int exitCode = -1; // the child's exit status; -1 when it could not run or was killed
