@@ -69,7 +69,7 @@ int main() {
     cv::resize(sample(cv::Rect(sample.cols * 7 / 16, 0, sample.cols * 9 / 16, sample.rows)), withoutText,
                twelveMegapixels, 0, 0, cv::INTER_CUBIC);
 
-    const TesseractRecognizer fullSize(defaultTessdataPath(), 1 << 20);
+    const TesseractRecognizer fullSize(defaultTessdataPath(), RecognitionLimits{1 << 20});
     const TesseractRecognizer reduced(defaultTessdataPath());
     // Ratios compare processor time, which other work on the machine disturbs less.
     std::printf("%-14s %-26s %12s %12s %8s  %s\n", "picture", "step", "wall ms", "cpu ms", "cpu ratio", "result");
