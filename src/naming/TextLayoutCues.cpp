@@ -1,6 +1,7 @@
 #include "naming/TextLayoutCues.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cmath>
 #include <map>
 #include <numbers>
@@ -15,7 +16,7 @@ constexpr std::size_t lettersNeeded = 20;
 constexpr double largestLean = 15.0;
 constexpr double leanStep = 0.25;
 // Letters in lines gather far more sharply at the right angle than at a typical one.
-constexpr double linesStandOut = 2.0;
+constexpr double linesStandOut = 2.4;
 
 // How sharply the letters gather into lines tilted by the angle: with the lines running
 // along the bins, each bin of a line holds many letters and the gaps hold none, so the
@@ -73,6 +74,7 @@ std::optional<TextLines> textLines(const LetterBlobs& letters) {
     }
     const auto typical = sharpness.begin() + static_cast<std::ptrdiff_t>(sharpness.size() / 2);
     std::nth_element(sharpness.begin(), typical, sharpness.end());
+    std::fprintf(stderr, "lines n %zu h %.0f angle %.2f strength %.2f\n", letters.heights.size(), lines.letterHeight, lines.levellingAngle, best / *typical);
     if (!(best > linesStandOut * *typical)) return std::nullopt;
     return lines;
 }
