@@ -1,7 +1,6 @@
 #include "naming/TextLayoutCues.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cmath>
 #include <map>
 #include <numbers>
@@ -74,7 +73,6 @@ std::optional<TextLines> textLines(const LetterBlobs& letters) {
     }
     const auto typical = sharpness.begin() + static_cast<std::ptrdiff_t>(sharpness.size() / 2);
     std::nth_element(sharpness.begin(), typical, sharpness.end());
-    std::fprintf(stderr, "lines n %zu h %.0f angle %.2f strength %.2f\n", letters.heights.size(), lines.letterHeight, lines.levellingAngle, best / *typical);
     if (!(best > linesStandOut * *typical)) return std::nullopt;
     return lines;
 }
