@@ -24,18 +24,19 @@ void silenceLeptonica() {
     std::call_once(once, [] { setMsgSeverity(L_SEVERITY_NONE); });
 }
 
-std::unique_ptr<tesseract::TessBaseAPI> loadEngine(const std::string& dataPath, const EngineSetup& setup) {
+std::unique_ptr<tesseract::TessBaseAPI> loadEngine(const std::string& dataPath, const std::string& codes,
+                                                   bool invertWords) {
     silenceLeptonica();
     auto engine = std::make_unique<tesseract::TessBaseAPI>();
     std::vector<std::string> names{"debug_file", "tessedit_do_invert"};
     // Tesseract prints warnings unless told where to put them.
-    std::vector<std::string> values{"/dev/null", setup.invertWords ? "1" : "0"};
-    if (engine->Init(dataPath.c_str(), setup.codes.c_str(), tesseract::OEM_LSTM_ONLY, nullptr, 0, &names, &values,
-                     false) != 0)
+    std::vector<std::string> values{"/dev/null", invertWords ? "1" : "0"};
+    if (engine->Init(dataPath.c_str(), codes.c_str(), tesseract::OEM_LSTM_ONLY, nullptr, 0, &names, &values, false) !=
+        0)
         return nullptr;
     std::error_code error;
-    const bool orientation = setup.detectOrientation && std::filesystem::is_regular_file(
-                                                            std::filesystem::path(dataPath) / "osd.traineddata", error);
+    const bool orientation =
+        std::filesystem::is_regular_file(std::filesystem::path(dataPath) / "osd.traineddata", error);
     engine->SetPageSegMode(orientation ? tesseract::PSM_AUTO_OSD : tesseract::PSM_AUTO);
     return engine;
 }
@@ -49,9 +50,8 @@ void EngineReturn::operator()(tesseract::TessBaseAPI* engine) const {
     idleEngines()[key].emplace_back(engine);
 }
 
-LentEngine lendEngine(const std::string& dataPath, const EngineSetup& setup) {
-    const std::string key = dataPath + '\n' + setup.codes + (setup.invertWords ? "\ninvert" : "") +
-                            (setup.detectOrientation ? "\norientation" : "");
+LentEngine lendEngine(const std::string& dataPath, const std::string& codes, bool invertWords) {
+    const std::string key = dataPath + '\n' + codes + (invertWords ? "\ninvert" : "");
     {
         const std::lock_guard lock(poolMutex);
         auto& idle = idleEngines()[key];
@@ -61,7 +61,7 @@ LentEngine lendEngine(const std::string& dataPath, const EngineSetup& setup) {
             return engine;
         }
     }
-    return LentEngine(loadEngine(dataPath, setup).release(), EngineReturn{key});
+    return LentEngine(loadEngine(dataPath, codes, invertWords).release(), EngineReturn{key});
 }
 
 void keepRecognitionOnThisThread() {

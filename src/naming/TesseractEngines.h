@@ -17,15 +17,12 @@ struct EngineReturn {
 };
 using LentEngine = std::unique_ptr<tesseract::TessBaseAPI, EngineReturn>;
 
-struct EngineSetup {
-    std::string codes;              // Tesseract's language codes, such as "eng" or "ara+fas"
-    bool invertWords = false;       // retry doubtful words as light text on dark ground
-    bool detectOrientation = false; // turn pages lying on their side or upside down first
-};
-
-// An LSTM engine with automatic page layout; null when it cannot be loaded. Orientation is
-// detected only where osd.traineddata is installed.
-LentEngine lendEngine(const std::string& dataPath, const EngineSetup& setup);
+// An LSTM engine with automatic page layout for Tesseract's language codes ("eng",
+// "ara+fas"); null when it cannot be loaded. Where the orientation model (osd.traineddata)
+// is installed, pages lying on their side or upside down are turned before reading; each
+// engine does this for itself, because Tesseract acts on what it finds only for a script
+// that the engine reads. invertWords: retry doubtful words as light text on dark ground.
+LentEngine lendEngine(const std::string& dataPath, const std::string& codes, bool invertWords);
 
 // Tesseract's own loops run on the calling thread only. Several of them spread over every
 // core at once and spin against each other (and against a second recognition run) far

@@ -94,32 +94,6 @@ std::vector<RecognizedLine> confidentLines(tesseract::TessBaseAPI& engine, const
     return lines;
 }
 
-// The page turned upright as the engine's orientation detection found it (Tesseract names
-// the direction in which the text's top points).
-cv::Mat uprightAsFound(tesseract::TessBaseAPI& engine, const cv::Mat& page) {
-    std::unique_ptr<tesseract::PageIterator> blocks(engine.GetIterator());
-    tesseract::Orientation orientation = tesseract::ORIENTATION_PAGE_UP;
-    tesseract::WritingDirection direction;
-    tesseract::TextlineOrder order;
-    float deskew = 0;
-    if (!blocks || blocks->Empty(tesseract::RIL_BLOCK)) return {};
-    blocks->Orientation(&orientation, &direction, &order, &deskew);
-    cv::Mat upright;
-    switch (orientation) {
-    case tesseract::ORIENTATION_PAGE_RIGHT:
-        cv::rotate(page, upright, cv::ROTATE_90_COUNTERCLOCKWISE);
-        return upright;
-    case tesseract::ORIENTATION_PAGE_DOWN:
-        cv::rotate(page, upright, cv::ROTATE_180);
-        return upright;
-    case tesseract::ORIENTATION_PAGE_LEFT:
-        cv::rotate(page, upright, cv::ROTATE_90_CLOCKWISE);
-        return upright;
-    default:
-        return {};
-    }
-}
-
 } // namespace
 
 TesseractRecognizer::TesseractRecognizer(std::string dataPath, RecognitionLimits limits)
@@ -150,26 +124,23 @@ std::vector<std::string> TesseractRecognizer::supportedLanguages() const {
     return supported;
 }
 
-TesseractRecognizer::Reading TesseractRecognizer::read(const cv::Mat& page, const std::vector<std::string>& languages,
-                                                       bool detectOrientation) const {
-    Reading reading;
+std::vector<RecognizedLine> TesseractRecognizer::read(const cv::Mat& page,
+                                                      const std::vector<std::string>& languages) const {
     const std::string codes = tesseractLanguages(languages);
-    if (page.empty() || codes.empty()) return reading;
+    if (page.empty() || codes.empty()) return {};
     keepRecognitionOnThisThread();
-    const LentEngine engine = lendEngine(dataPath_, {codes, invertsDoubtfulWords(languages), detectOrientation});
-    if (!engine) return reading;
+    const LentEngine engine = lendEngine(dataPath_, codes, invertsDoubtfulWords(languages));
+    if (!engine) return {};
     engine->SetImage(page.data, page.cols, page.rows, 1, static_cast<int>(page.step));
     // The page was scaled so that its letters are as tall as print scanned at this density.
     engine->SetSourceResolution(300);
-    if (engine->Recognize(nullptr) != 0) return reading;
-    reading.lines = confidentLines(*engine, languages);
-    if (detectOrientation) reading.upright = uprightAsFound(*engine, page);
-    return reading;
+    if (engine->Recognize(nullptr) != 0) return {};
+    return confidentLines(*engine, languages);
 }
 
 std::vector<RecognizedLine> TesseractRecognizer::recognize(const PixelImage& picture,
                                                            const std::vector<std::string>& languages) const {
-    return read(recognitionImage(picture, limits_), languages, true).lines;
+    return read(recognitionImage(picture, limits_), languages);
 }
 
 std::vector<std::vector<RecognizedLine>>
@@ -178,28 +149,17 @@ TesseractRecognizer::recognizeEach(const PixelImage& picture,
     std::vector<std::vector<RecognizedLine>> runs(groups.size());
     if (groups.empty()) return runs;
     const cv::Mat page = recognitionImage(picture, limits_);
-    // The later groups each read on a thread of their own while this one reads the first and
-    // looks for the page's orientation, which takes it about as long as the others take.
-    const auto readOthers = [&](const cv::Mat& image) {
-        std::vector<std::thread> helpers;
-        for (std::size_t i = 1; i < groups.size(); ++i) {
-            try {
-                helpers.emplace_back([&, i] { runs[i] = read(image, groups[i], false).lines; });
-            } catch (const std::system_error&) {
-                runs[i] = read(image, groups[i], false).lines;
-            }
+    // The later groups each read on a thread of their own while this one reads the first.
+    std::vector<std::thread> helpers;
+    for (std::size_t i = 1; i < groups.size(); ++i) {
+        try {
+            helpers.emplace_back([&, i] { runs[i] = read(page, groups[i]); });
+        } catch (const std::system_error&) {
+            runs[i] = read(page, groups[i]);
         }
-        return helpers;
-    };
-    std::vector<std::thread> helpers = readOthers(page);
-    Reading first = read(page, groups[0], true);
-    for (std::thread& helper : helpers) helper.join();
-    runs[0] = std::move(first.lines);
-    // A page that lay on its side or upside down is read again the right way up.
-    if (!first.upright.empty()) {
-        helpers = readOthers(first.upright);
-        for (std::thread& helper : helpers) helper.join();
     }
+    runs[0] = read(page, groups[0]);
+    for (std::thread& helper : helpers) helper.join();
     return runs;
 }
 

@@ -37,11 +37,7 @@ public:
 
 private:
     bool installed(const std::string& code) const;
-    struct Reading {
-        std::vector<RecognizedLine> lines;
-        cv::Mat upright; // the page turned upright when it was found lying otherwise
-    };
-    Reading read(const cv::Mat& page, const std::vector<std::string>& languages, bool detectOrientation) const;
+    std::vector<RecognizedLine> read(const cv::Mat& page, const std::vector<std::string>& languages) const;
     std::string dataPath_;
     RecognitionLimits limits_;
 };
