@@ -63,6 +63,8 @@ TEST(SceneLabels, CuesFromThePixels) {
     };
     const std::vector<Case> cases{
         {pictures::landscape(800, 600, 3), {"sky", "blue_sky", "greenery", "outdoor"}, {"night", "document"}},
+        {pictures::skyOver(800, 600, true, 4), {"sky", "water", "outdoor"}, {"snow", "indoor"}},
+        {pictures::skyOver(800, 600, false, 5), {"sky", "snow", "outdoor"}, {"water", "indoor", "document"}},
         {pictures::textPage(std::vector<std::string>(30, "A line of a page of plain printed text"), 19, 800, 1100),
          {"document"},
          {"sky"}},
