@@ -44,7 +44,7 @@ std::vector<Detection> detect(cv::CascadeClassifier* classifier, const cv::Mat& 
     std::vector<int> hits;
     const int minSide = std::max(24, std::max(gray.cols, gray.rows) / 40);
     try {
-        classifier->detectMultiScale(gray, boxes, hits, 1.1, minNeighbours, 0, cv::Size(minSide, minSide));
+        classifier->detectMultiScale(gray, boxes, hits, 1.15, minNeighbours, 0, cv::Size(minSide, minSide));
     } catch (const cv::Exception&) {
         return detections;
     }
@@ -79,7 +79,9 @@ std::vector<Classification> detectionLabels(const std::string& folder, const cv:
                                 [&](const Detection& other) { return overlaps(face.box, other.box); });
         });
     }
-    const auto bodies = detect(cascade(folder, "haarcascade_fullbody.xml"), gray, 5);
+    // The body cascade also takes silhouettes of animals and shelves of things for people;
+    // only a body found many times over counts.
+    const auto bodies = detect(cascade(folder, "haarcascade_fullbody.xml"), gray, 10);
     const auto cats = detect(cascade(folder, "haarcascade_frontalcatface_extended.xml"), gray, 6);
 
     if (!faces.empty()) {

@@ -41,7 +41,10 @@ public:
         std::vector<Classification> labels;
         if (const OnnxClassifier* model = installedClassifier()) labels = model->classify(picture);
         static const SceneTagger tagger(defaultCascadeFolder());
-        for (Classification& label : tagger.classify(picture)) labels.push_back(std::move(label));
+        SceneTagger::Description scene = tagger.describe(picture);
+        for (Classification& label : scene.labels) labels.push_back(std::move(label));
+        // The colour only when neither the model nor the tagger names anything else.
+        if (!namesSomething(labels) && !scene.colour.identifier.empty()) labels.push_back(std::move(scene.colour));
         return labels;
     }
 };

@@ -13,12 +13,14 @@ namespace quelso {
 
 SceneTagger::SceneTagger(std::string cascadeFolder) : cascadeFolder_(std::move(cascadeFolder)) {}
 
-std::vector<Classification> SceneTagger::classify(const PixelImage& picture) const {
-    std::vector<Classification> labels;
-    if (!isWellFormed(picture)) return labels;
+SceneTagger::Description SceneTagger::describe(const PixelImage& picture) const {
+    Description description;
+    if (!isWellFormed(picture)) return description;
     try {
-        const cv::Mat detectionSize = opaqueRGB(picture, 800);
-        labels = detectionLabels(cascadeFolder_, detectionSize);
+        // Faces and cats that a name should mention are not tiny; cascades over larger
+        // pictures cost more than the rest of naming together.
+        const cv::Mat detectionSize = opaqueRGB(picture, 480);
+        description.labels = detectionLabels(cascadeFolder_, detectionSize);
         cv::Mat small;
         const int longest = std::max(detectionSize.cols, detectionSize.rows);
         if (longest > 400)
@@ -28,11 +30,25 @@ std::vector<Classification> SceneTagger::classify(const PixelImage& picture) con
                        0, 0, cv::INTER_AREA);
         else
             small = detectionSize;
-        for (Classification& label : pixelLabels(measureCues(small))) labels.push_back(std::move(label));
+        const PixelCues cues = measureCues(small);
+        for (Classification& label : pixelLabels(cues)) description.labels.push_back(std::move(label));
+        description.colour = colourLabel(cues);
     } catch (const cv::Exception&) {
-        labels.clear();
+        description = {};
     }
-    return labels;
+    return description;
+}
+
+std::vector<Classification> SceneTagger::classify(const PixelImage& picture) const {
+    Description description = describe(picture);
+    if (!namesSomething(description.labels) && !description.colour.identifier.empty())
+        description.labels.push_back(std::move(description.colour));
+    return description.labels;
+}
+
+bool namesSomething(const std::vector<Classification>& labels) {
+    return std::any_of(labels.begin(), labels.end(),
+                       [](const Classification& label) { return label.confidence > 0.25f; });
 }
 
 std::string defaultCascadeFolder() {

@@ -69,8 +69,7 @@ std::vector<std::string> recognizeText(const PixelImage& picture, const TextReco
 
     std::vector<std::string> best;
     double bestScore = 0;
-    for (const auto& group : groups) {
-        const std::vector<RecognizedLine> lines = recognizer.recognize(picture, group);
+    for (const std::vector<RecognizedLine>& lines : recognizer.recognizeEach(picture, groups)) {
         double score = 0;
         for (const RecognizedLine& line : lines)
             score += static_cast<double>(line.confidence) * static_cast<double>(UnicodeText::characterCount(line.text));

@@ -3,16 +3,15 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <memory>
-#include <mutex>
+#include <system_error>
+#include <thread>
 
-#include <leptonica/allheaders.h>
-#include <opencv2/imgproc.hpp>
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
 
-#include "naming/OpaqueRGB.h"
+#include "naming/TesseractEngines.h"
+#include "naming/UnicodeText.h"
 #include "platform/Utf8.h"
 
 namespace quelso {
@@ -25,41 +24,39 @@ struct LanguageMapping {
     // Tesseract retries every doubtful word inverted. The Arabic-script pass over a Latin
     // page doubts every word, which doubled its time; it goes without the retry.
     bool invertDoubtfulWords;
+    // Words a run of these languages reports. Read with Arabic models, a Latin page turns
+    // into confident digits and punctuation, which could outscore a soft photo of the page
+    // read in English; an Arabic-script run reports only words with Arabic-script letters.
+    bool (*reportsWord)(std::string_view word);
 };
+
+bool anyWord(std::string_view) { return true; }
 
 // Persian shares the Arabic script, so the Arabic group reads with both models.
 const std::vector<LanguageMapping> languageMappings{
-    {"en-US", {"eng"}, true},
-    {"ar-SA", {"ara", "fas"}, false},
+    {"en-US", {"eng"}, true, anyWord},
+    {"ar-SA", {"ara", "fas"}, false, UnicodeText::hasArabicScriptLetter},
 };
 
-void silenceLibraries() {
-    static std::once_flag once;
-    std::call_once(once, [] { setMsgSeverity(L_SEVERITY_NONE); });
+const LanguageMapping* mappingOf(const std::string& language) {
+    for (const LanguageMapping& mapping : languageMappings)
+        if (language == mapping.identifier) return &mapping;
+    return nullptr;
 }
 
-// Tesseract engines are not thread-safe and take a while to load, so every thread keeps
-// its own, one per data folder and language set.
-tesseract::TessBaseAPI* engineFor(const std::string& dataPath, const std::string& languages, bool invertWords) {
-    thread_local std::map<std::string, std::unique_ptr<tesseract::TessBaseAPI>> engines;
-    const std::string key = dataPath + '\n' + languages + (invertWords ? "\ninvert" : "");
-    if (auto found = engines.find(key); found != engines.end()) return found->second.get();
-    silenceLibraries();
-    auto engine = std::make_unique<tesseract::TessBaseAPI>();
-    std::vector<std::string> names{"debug_file", "tessedit_do_invert"};
-    // Tesseract prints warnings unless told where to put them.
-    std::vector<std::string> values{"/dev/null", invertWords ? "1" : "0"};
-    if (engine->Init(dataPath.c_str(), languages.c_str(), tesseract::OEM_LSTM_ONLY, nullptr, 0, &names, &values,
-                     false) != 0)
-        return nullptr;
-    engine->SetPageSegMode(tesseract::PSM_AUTO);
-    return engines.emplace(key, std::move(engine)).first->second.get();
+bool invertsDoubtfulWords(const std::vector<std::string>& languages) {
+    return std::any_of(languages.begin(), languages.end(), [](const std::string& language) {
+        const LanguageMapping* mapping = mappingOf(language);
+        return mapping && mapping->invertDoubtfulWords;
+    });
 }
 
-cv::Mat grayForRecognition(const PixelImage& picture, int maxSide) {
-    cv::Mat gray;
-    cv::cvtColor(opaqueRGB(picture, maxSide), gray, cv::COLOR_RGB2GRAY);
-    return gray;
+// A word is reported when one of the group's languages reports it.
+bool reportsWord(const std::vector<std::string>& languages, std::string_view word) {
+    return std::any_of(languages.begin(), languages.end(), [&](const std::string& language) {
+        const LanguageMapping* mapping = mappingOf(language);
+        return mapping && mapping->reportsWord(word);
+    });
 }
 
 struct LineBuilder {
@@ -75,10 +72,32 @@ struct LineBuilder {
     }
 };
 
+std::vector<RecognizedLine> confidentLines(tesseract::TessBaseAPI& engine, const std::vector<std::string>& languages) {
+    std::vector<RecognizedLine> lines;
+    std::unique_ptr<tesseract::ResultIterator> words(engine.GetIterator());
+    if (!words || words->Empty(tesseract::RIL_WORD)) return lines;
+    LineBuilder line;
+    do {
+        if (words->IsAtBeginningOf(tesseract::RIL_TEXTLINE)) line.flushInto(lines);
+        const std::unique_ptr<char[]> word(words->GetUTF8Text(tesseract::RIL_WORD));
+        const float confidence = words->Confidence(tesseract::RIL_WORD);
+        if (!word || confidence < TesseractRecognizer::wordConfidenceFloor) continue;
+        // Tesseract reports blank "words" for empty regions, confidently.
+        const std::string_view text = trimmedWhitespace(word.get());
+        if (text.empty() || !reportsWord(languages, text)) continue;
+        if (line.words > 0) line.text += ' ';
+        line.text += text;
+        line.confidenceSum += confidence;
+        ++line.words;
+    } while (words->Next(tesseract::RIL_WORD));
+    line.flushInto(lines);
+    return lines;
+}
+
 } // namespace
 
-TesseractRecognizer::TesseractRecognizer(std::string dataPath, int maxSide)
-    : dataPath_(std::move(dataPath)), maxSide_(std::max(1, maxSide)) {}
+TesseractRecognizer::TesseractRecognizer(std::string dataPath, RecognitionLimits limits)
+    : dataPath_(std::move(dataPath)), limits_(limits) {}
 
 bool TesseractRecognizer::installed(const std::string& code) const {
     std::error_code error;
@@ -88,13 +107,11 @@ bool TesseractRecognizer::installed(const std::string& code) const {
 std::string TesseractRecognizer::tesseractLanguages(const std::vector<std::string>& languages) const {
     std::string codes;
     for (const std::string& language : languages) {
-        for (const LanguageMapping& mapping : languageMappings) {
-            if (language != mapping.identifier) continue;
-            for (const char* code : mapping.codes) {
-                if (!installed(code)) continue;
-                if (!codes.empty()) codes += '+';
-                codes += code;
-            }
+        const LanguageMapping* mapping = mappingOf(language);
+        for (const char* code : mapping ? mapping->codes : std::vector<const char*>{}) {
+            if (!installed(code)) continue;
+            if (!codes.empty()) codes += '+';
+            codes += code;
         }
     }
     return codes;
@@ -107,45 +124,43 @@ std::vector<std::string> TesseractRecognizer::supportedLanguages() const {
     return supported;
 }
 
+std::vector<RecognizedLine> TesseractRecognizer::read(const cv::Mat& page,
+                                                      const std::vector<std::string>& languages) const {
+    const std::string codes = tesseractLanguages(languages);
+    if (page.empty() || codes.empty()) return {};
+    keepRecognitionOnThisThread();
+    const LentEngine engine = lendEngine(dataPath_, codes, invertsDoubtfulWords(languages));
+    if (!engine) return {};
+    engine->SetImage(page.data, page.cols, page.rows, 1, static_cast<int>(page.step));
+    // The page was scaled so that its letters are as tall as print scanned at this density.
+    engine->SetSourceResolution(300);
+    if (engine->Recognize(nullptr) != 0) return {};
+    return confidentLines(*engine, languages);
+}
+
 std::vector<RecognizedLine> TesseractRecognizer::recognize(const PixelImage& picture,
                                                            const std::vector<std::string>& languages) const {
-    std::vector<RecognizedLine> lines;
-    if (!isWellFormed(picture)) return lines;
-    const std::string codes = tesseractLanguages(languages);
-    if (codes.empty()) return lines;
-    const bool invertWords = std::any_of(languages.begin(), languages.end(), [](const std::string& language) {
-        return std::any_of(languageMappings.begin(), languageMappings.end(), [&](const LanguageMapping& mapping) {
-            return language == mapping.identifier && mapping.invertDoubtfulWords;
-        });
-    });
-    tesseract::TessBaseAPI* engine = engineFor(dataPath_, codes, invertWords);
-    if (!engine) return lines;
+    return read(recognitionImage(picture, limits_), languages);
+}
 
-    const cv::Mat gray = grayForRecognition(picture, maxSide_);
-    engine->SetImage(gray.data, gray.cols, gray.rows, 1, static_cast<int>(gray.step));
-    engine->SetSourceResolution(300);
-    if (engine->Recognize(nullptr) == 0) {
-        std::unique_ptr<tesseract::ResultIterator> words(engine->GetIterator());
-        LineBuilder line;
-        if (words && !words->Empty(tesseract::RIL_WORD)) {
-            do {
-                if (words->IsAtBeginningOf(tesseract::RIL_TEXTLINE)) line.flushInto(lines);
-                const std::unique_ptr<char[]> word(words->GetUTF8Text(tesseract::RIL_WORD));
-                const float confidence = words->Confidence(tesseract::RIL_WORD);
-                if (!word || confidence < wordConfidenceFloor) continue;
-                // Tesseract reports blank "words" for empty regions, confidently.
-                const std::string_view text = trimmedWhitespace(word.get());
-                if (text.empty()) continue;
-                if (line.words > 0) line.text += ' ';
-                line.text += text;
-                line.confidenceSum += confidence;
-                ++line.words;
-            } while (words->Next(tesseract::RIL_WORD));
+std::vector<std::vector<RecognizedLine>>
+TesseractRecognizer::recognizeEach(const PixelImage& picture,
+                                   const std::vector<std::vector<std::string>>& groups) const {
+    std::vector<std::vector<RecognizedLine>> runs(groups.size());
+    if (groups.empty()) return runs;
+    const cv::Mat page = recognitionImage(picture, limits_);
+    // The later groups each read on a thread of their own while this one reads the first.
+    std::vector<std::thread> helpers;
+    for (std::size_t i = 1; i < groups.size(); ++i) {
+        try {
+            helpers.emplace_back([&, i] { runs[i] = read(page, groups[i]); });
+        } catch (const std::system_error&) {
+            runs[i] = read(page, groups[i]);
         }
-        line.flushInto(lines);
     }
-    engine->Clear();
-    return lines;
+    runs[0] = read(page, groups[0]);
+    for (std::thread& helper : helpers) helper.join();
+    return runs;
 }
 
 std::string defaultTessdataPath() {

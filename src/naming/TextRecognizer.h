@@ -22,6 +22,14 @@ public:
     // run gives no lines. Safe to call from several threads at once.
     virtual std::vector<RecognizedLine> recognize(const PixelImage& picture,
                                                   const std::vector<std::string>& languages) const = 0;
+    // One run per language group over the same picture, results in the groups' order. A
+    // recognizer that can share work between the runs does; by default they run in turn.
+    virtual std::vector<std::vector<RecognizedLine>>
+    recognizeEach(const PixelImage& picture, const std::vector<std::vector<std::string>>& groups) const {
+        std::vector<std::vector<RecognizedLine>> runs;
+        for (const auto& group : groups) runs.push_back(recognize(picture, group));
+        return runs;
+    }
 };
 
 } // namespace quelso

@@ -7,6 +7,7 @@
 #include <unicode/translit.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
+#include <unicode/uscript.h>
 #include <unicode/utf8.h>
 
 namespace quelso::UnicodeText {
@@ -115,6 +116,18 @@ ScriptShare letterAndMarkShare(std::string_view text) {
             ++share.other;
     }
     return share;
+}
+
+bool hasArabicScriptLetter(std::string_view text) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    const auto length = static_cast<int32_t>(text.size());
+    for (int32_t i = 0; i < length;) {
+        UChar32 c;
+        U8_NEXT(bytes, i, length, c);
+        UErrorCode status = U_ZERO_ERROR;
+        if (c >= 0 && u_isalpha(c) && uscript_getScript(c, &status) == USCRIPT_ARABIC && U_SUCCESS(status)) return true;
+    }
+    return false;
 }
 
 std::string toLatinWithoutMarks(std::string_view text) {

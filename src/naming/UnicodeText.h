@@ -26,6 +26,9 @@ struct ScriptShare {
 };
 ScriptShare letterAndMarkShare(std::string_view utf8);
 
+// Whether any letter is of the Arabic script (which Persian and Urdu share).
+bool hasArabicScriptLetter(std::string_view utf8);
+
 // Any script to Latin letters, then combining marks removed.
 std::string toLatinWithoutMarks(std::string_view utf8);
 

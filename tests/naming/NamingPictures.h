@@ -73,4 +73,21 @@ inline PixelImage landscape(int width, int height, unsigned seed, bool town = fa
     return picture;
 }
 
+// A blue sky over rippled water (dark blue with lighter crests) or over snow (white with
+// faint grain), each half of the picture.
+inline PixelImage skyOver(int width, int height, bool water, unsigned seed) {
+    PixelImage picture = landscape(width, height, seed);
+    std::mt19937 random(seed);
+    for (int y = height / 2; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            std::uint8_t* p = &picture.rgba[(static_cast<std::size_t>(y) * width + x) * 4];
+            const int grain = static_cast<int>(random() % 12);
+            const bool crest = water && (y / 3 + x / 17) % 4 == 0;
+            p[0] = static_cast<std::uint8_t>(water ? (crest ? 90 : 20) + grain : 235 + grain / 2);
+            p[1] = static_cast<std::uint8_t>(water ? (crest ? 140 : 70) + grain : 238 + grain / 2);
+            p[2] = static_cast<std::uint8_t>(water ? (crest ? 210 : 150) + grain : 242 + grain / 2);
+        }
+    return picture;
+}
+
 } // namespace quelso::pictures

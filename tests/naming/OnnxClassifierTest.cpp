@@ -143,14 +143,15 @@ TEST(OnnxClassifier, FoundThroughEnvironmentOrDataFolder) {
     }
     test::writeFile(folder.path() / "other.txt", std::string("crimson thing\nlime\nnavy\n"));
     const PixelImage red = pictures::solid(32, 32, 230, 20, 20);
-    const auto words = [&] { return SmartRename::classify(red, 5); }; // the scene tagger adds "red"
+    // The tagger's colour word comes only when nothing else names the picture.
+    const auto words = [&] { return SmartRename::classify(red, 5); };
     const auto home = test::env("HOME"), dataHome = test::env("XDG_DATA_HOME");
 
     ::unsetenv("QUELSO_CLASSIFIER_LABELS");
     ::setenv("QUELSO_CLASSIFIER_MODEL", folder.file("model.onnx").c_str(), 1);
     EXPECT_EQ(words(), (SmartRename::Keywords{"red", "apple"})); // labels beside the model
     ::setenv("QUELSO_CLASSIFIER_LABELS", folder.file("other.txt").c_str(), 1);
-    EXPECT_EQ(words(), (SmartRename::Keywords{"red", "crimson", "thing"}));
+    EXPECT_EQ(words(), (SmartRename::Keywords{"crimson", "thing"}));
     ::unsetenv("QUELSO_CLASSIFIER_MODEL");
     ::setenv("XDG_DATA_HOME", (folder.path() / "data").c_str(), 1);
     EXPECT_EQ(defaultImageClassifier().classify(red).at(0).identifier, "red_apple");

@@ -36,7 +36,7 @@ TEST(TextRecognition, EnglishAndPersianPagesAreNamedFromTheirWords) {
 TEST(TextRecognition, PhotosAreNamedFromLabelsOrTheirSignNotFromTexture) {
     // Without the recognizer's confidence floor the lit windows would name this one.
     EXPECT_EQ(SmartRename::offlineKeywords(pictures::landscape(500, 400, 7, true), 5),
-              (Keywords{"sky", "blue", "outdoor", "black"}));
+              (Keywords{"sky", "blue", "outdoor"}));
     PixelImage harbour = pictures::landscape(4000, 3000, 11);
     pictures::stampText(harbour, {"Harbour Fish Market"}, 37);
     EXPECT_EQ(SmartRename::offlineKeywords(harbour, 5), (Keywords{"harbour", "fish", "market"}));
@@ -63,11 +63,14 @@ TEST(SceneLabels, CuesFromThePixels) {
     };
     const std::vector<Case> cases{
         {pictures::landscape(800, 600, 3), {"sky", "blue_sky", "greenery", "outdoor"}, {"night", "document"}},
+        {pictures::skyOver(800, 600, true, 4), {"sky", "water", "outdoor"}, {"snow", "indoor"}},
+        {pictures::skyOver(800, 600, false, 5), {"sky", "snow", "outdoor"}, {"water", "indoor", "document"}},
         {pictures::textPage(std::vector<std::string>(30, "A line of a page of plain printed text"), 19, 800, 1100),
          {"document"},
          {"sky"}},
-        {pictures::solid(640, 480, 12, 14, 30), {"night", "black"}, {}},
-        {pictures::solid(300, 200, 220, 30, 40), {"red"}, {"face", "cat"}},
+        // A colour is named only when nothing else is.
+        {pictures::solid(640, 480, 12, 14, 30), {"night"}, {"black"}},
+        {pictures::solid(300, 200, 220, 30, 40), {"red"}, {"face", "cat", "indoor"}},
     };
     for (const Case& c : cases) {
         const auto labels = tagger.classify(c.picture);

@@ -1,0 +1,24 @@
+#pragma once
+// The picture as Tesseract reads it best. A page of text (letters standing in lines) is
+// evened out in light, turned so that its lines are level and scaled so that its letters
+// are about as tall as in a 300 dpi scan of print: Tesseract misreads letters only a few
+// pixels high and slows down on huge ones. Any other picture (a photo, perhaps with a
+// sign in it) is read as plain gray at a reduced size, where texture costs less time.
+#include <opencv2/core.hpp>
+
+#include "core/PixelImage.h"
+
+namespace quelso {
+
+struct RecognitionLimits {
+    int sourceSide = 3200;            // the picture is read reduced to at most this side
+    int analysedSide = 1600;          // light and layout are measured at most this large
+    double letterHeight = 20.0;       // a page's median letter is scaled to this many pixels
+    double pagePixels = 9'000'000.0;  // a prepared page holds at most this many pixels
+    double photoPixels = 2'500'000.0; // and any other picture at most this many
+};
+
+// 8-bit gray; empty for a malformed raster.
+cv::Mat recognitionImage(const PixelImage& picture, const RecognitionLimits& limits = {});
+
+} // namespace quelso
