@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "core/Alpha.h"
+#include "core/Parallel.h"
 #include "encode/HeifExif.h"
 #include "encode/JpegIcc.h"
 #include "encode/mot_webp.h"
@@ -30,7 +31,7 @@ std::optional<Bytes> encodeWebP(const Bytes& rgba, int width, int height, const 
     std::uint8_t* out = nullptr;
     std::size_t length = 0;
     if (!MOT_EncodeRGBA(rgba.data(), width, height, width * 4, static_cast<float>(settings.quality),
-                        settings.mustBeLossless() ? 1 : 0, 100, 4, &out, &length) ||
+                        settings.mustBeLossless() ? 1 : 0, 100, 4, workerCount(), &out, &length) ||
         !out)
         return std::nullopt;
     Bytes result(out, out + length);
