@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <future>
 #include <string>
 
 #include "app/CLI.h"
@@ -56,7 +57,7 @@ std::int32_t process(const Args& args) {
         std::fputs(usageText, stderr);
         return 2;
     }
-    const std::optional<PixelImage> image = ImageLoader::load(*in);
+    std::optional<PixelImage> image = ImageLoader::load(*in);
     if (!image) {
         std::fprintf(stderr, "error: could not read %s\n", in->c_str());
         return 1;
@@ -70,6 +71,9 @@ std::int32_t process(const Args& args) {
     const std::optional<std::uint64_t> givenSeed = seedText ? parseSeed(*seedText) : std::nullopt;
     const std::uint64_t seed = givenSeed ? *givenSeed : secureRandomSeed();
 
+    // Naming reads only the input: it runs beside the processing, on a core the encoder leaves idle.
+    std::future<std::optional<std::string>> stem;
+    if (settings.smartRename) stem = std::async(std::launch::async, [&] { return nameFromContent(*image, args); });
     const std::optional<ProcessResult> result = ImageProcessor::process(*image, settings, seed);
     if (!result) {
         std::fputs("error: processing failed\n", stderr);
@@ -77,8 +81,8 @@ std::int32_t process(const Args& args) {
     }
 
     std::string outputPath = *out;
-    if (settings.smartRename)
-        if (auto stem = nameFromContent(*image, args)) outputPath = namedPath(*out, *stem, settings.outputFormat);
+    if (stem.valid())
+        if (auto name = stem.get()) outputPath = namedPath(*out, *name, settings.outputFormat);
 
     if (auto failure = Files::write(outputPath, result->data)) {
         std::fprintf(stderr, "error: could not write %s: %s\n", outputPath.c_str(), failure->c_str());
@@ -88,7 +92,8 @@ std::int32_t process(const Args& args) {
                 formatLabel(*result, settings.quality).c_str(), static_cast<double>(result->data.size()) / 1024.0);
     std::printf("pixels changed: %.3f%%\n", result->percentChanged);
 
-    const std::optional<PixelImage> decoded = ImageLoader::load(outputPath);
+    // The input is spent: the decoded output takes its memory instead of fresh pages.
+    const std::optional<PixelImage> decoded = ImageLoader::loadOutput(outputPath, std::move(image->rgba));
     if (!decoded) {
         std::printf("error: output failed to re-decode\n");
         return 1;

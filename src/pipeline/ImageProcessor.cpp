@@ -20,11 +20,11 @@ namespace strength = effects::strength;
 
 Bytes microCrop(const Bytes& rgba, std::int64_t width, std::int64_t height) {
     const std::int64_t w = width - 2, h = height - 2;
-    Bytes out = rasterBuffer(static_cast<std::size_t>(w * h * 4));
-    parallelFor(h, 64, [&](std::int64_t y0, std::int64_t y1) {
-        for (std::int64_t y = y0; y < y1; ++y)
-            std::copy_n(rgba.begin() + ((y + 1) * width + 1) * 4, w * 4, out.begin() + y * w * 4);
-    });
+    Bytes out = reservedRaster(static_cast<std::size_t>(w * h * 4));
+    for (std::int64_t y = 0; y < h; ++y) {
+        const auto row = rgba.begin() + ((y + 1) * width + 1) * 4;
+        out.insert(out.end(), row, row + w * 4);
+    }
     return out;
 }
 
@@ -125,11 +125,14 @@ std::optional<ProcessResult> process(const PixelImage& image, const ProcessingSe
     bool watermarkEmbedded = false;
     if (settings.invisible && !content.isNone()) watermarkEmbedded = Watermark::embed(raster, W, H, content);
 
-    // 17-18. Changed pixels against the input.
+    // 17-18. Changed pixels against the input. After forceChange every pixel differs, so the
+    // count is the whole raster and the share exactly 100.
     double percentChanged = 100.0;
     if (W == image.width && H == image.height) {
-        if (settings.forceUnique) forceChange(raster, image.rgba);
-        percentChanged = changedPercent(raster, image.rgba);
+        if (settings.forceUnique)
+            forceChange(raster, image.rgba);
+        else
+            percentChanged = changedPercent(raster, image.rgba);
     }
 
     // 19. Encode.

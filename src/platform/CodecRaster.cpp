@@ -1,7 +1,5 @@
 #include "platform/CodecRaster.h"
 
-#include <cstring>
-
 #include "core/RasterBuffer.h"
 #include "platform/CodecInput.h"
 #include "platform/ImageCodec.h"
@@ -23,22 +21,32 @@ Image alphaToByte(VipsImage* alpha) {
     return derive([&](VipsImage** out) { return vips_cast_uchar(alpha, out, nullptr); });
 }
 
-// Receives the rows in order. The raster is allocated when the first rows have decoded, so a
-// header that promises a huge picture over a few bytes of data fails before that cost.
+// Receives the rows in order, as full-width strips from the top, and appends them to the
+// raster. The raster's memory is taken when the first rows have decoded, so a header that
+// promises a huge picture over a few bytes of data fails before that cost; it is the memory
+// handed in for reuse when that holds enough, else fresh.
 struct RowSink {
-    Bytes* raster;
+    Bytes raster;
     std::size_t rowBytes;
     std::size_t size;
+    bool started = false;
 };
 
 int copyRows(VipsRegion* region, VipsRect* area, void* user) {
-    const auto* sink = static_cast<RowSink*>(user);
-    if (sink->raster->empty()) *sink->raster = rasterBuffer(sink->size);
+    auto* sink = static_cast<RowSink*>(user);
+    if (!sink->started) {
+        sink->started = true;
+        sink->raster.clear();
+        if (sink->raster.capacity() < sink->size) sink->raster = reservedRaster(sink->size);
+    }
     const std::size_t bytes = static_cast<std::size_t>(area->width) * 4;
-    for (int y = area->top; y < area->top + area->height; ++y)
-        std::memcpy(sink->raster->data() + static_cast<std::size_t>(y) * sink->rowBytes +
-                        static_cast<std::size_t>(area->left) * 4,
-                    VIPS_REGION_ADDR(region, area->left, y), bytes);
+    if (area->left != 0 || bytes != sink->rowBytes ||
+        static_cast<std::size_t>(area->top) * sink->rowBytes != sink->raster.size())
+        return -1;
+    for (int y = area->top; y < area->top + area->height; ++y) {
+        const auto* row = reinterpret_cast<const std::uint8_t*>(VIPS_REGION_ADDR(region, 0, y));
+        sink->raster.insert(sink->raster.end(), row, row + bytes);
+    }
     return 0;
 }
 
@@ -95,15 +103,16 @@ Image toSrgbRgba(VipsImage* in, const std::optional<Bytes>& icc) {
     return derive([&](VipsImage** out) { return vips_bandjoin2(srgb.get(), alpha.get(), out, nullptr); });
 }
 
-std::optional<PixelImage> render(VipsImage* rgba) {
+std::optional<PixelImage> render(VipsImage* rgba, Bytes reuse) {
     if (!rgba || rgba->Bands != 4 || rgba->BandFmt != VIPS_FORMAT_UCHAR || !withinPixelLimit(rgba))
         return failed<PixelImage>();
     PixelImage result;
     result.width = rgba->Xsize;
     result.height = rgba->Ysize;
-    RowSink sink{&result.rgba, static_cast<std::size_t>(result.width) * 4,
+    RowSink sink{std::move(reuse), static_cast<std::size_t>(result.width) * 4,
                  static_cast<std::size_t>(result.width * result.height * 4)};
-    if (vips_sink_disc(rgba, copyRows, &sink) != 0 || result.rgba.size() != sink.size) return failed<PixelImage>();
+    if (vips_sink_disc(rgba, copyRows, &sink) != 0 || sink.raster.size() != sink.size) return failed<PixelImage>();
+    result.rgba = std::move(sink.raster);
     return result;
 }
 

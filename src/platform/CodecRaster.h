@@ -16,7 +16,8 @@ std::optional<Bytes> profileOf(VipsImage* image);
 // profile libvips' own conversions apply (CMYK through its built-in CMYK profile).
 Image toSrgbRgba(VipsImage* in, const std::optional<Bytes>& icc);
 
-// Evaluates a 4-band 8-bit image within the pixel limit into a raster, on libvips' threads.
-std::optional<PixelImage> render(VipsImage* rgba);
+// Evaluates a 4-band 8-bit image within the pixel limit into a raster, on libvips' threads;
+// the raster takes reuse's memory when it holds enough.
+std::optional<PixelImage> render(VipsImage* rgba, Bytes reuse = {});
 
 } // namespace quelso::ImageCodec

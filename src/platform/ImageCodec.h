@@ -35,7 +35,9 @@ std::optional<Header> header(const std::string& path);
 
 // The first image at full size, turned upright by its orientation tag, converted to sRGB
 // through its colour profile, straight alpha. iccData holds the source profile unchanged.
-std::optional<PixelImage> decodeFile(const std::string& path);
+// The pixels take reuse's memory when it holds enough: memory already in use costs no page
+// faults.
+std::optional<PixelImage> decodeFile(const std::string& path, Bytes reuse = {});
 std::optional<PixelImage> decodeBytes(const std::uint8_t* data, std::size_t size);
 
 // An upright sRGB preview whose longer side is at most maxSide (never enlarged).
