@@ -9,8 +9,8 @@ namespace quelso::WebPCodec {
 
 std::optional<PixelImage> decode(const Bytes& webp, Bytes reuse) {
     WebPDecoderConfig config;
-    if (!WebPInitDecoderConfig(&config) ||
-        WebPGetFeatures(webp.data(), webp.size(), &config.input) != VP8_STATUS_OK || config.input.has_animation)
+    if (!WebPInitDecoderConfig(&config) || WebPGetFeatures(webp.data(), webp.size(), &config.input) != VP8_STATUS_OK ||
+        config.input.has_animation)
         return std::nullopt;
     PixelImage image;
     image.width = config.input.width;

@@ -127,7 +127,8 @@ static int MOT_CopyOut(const uint8_t* bytes, size_t size, uint8_t** out, size_t*
 }
 
 int MOT_EncodeRGBA(const uint8_t* rgba, int32_t width, int32_t height, int32_t stride, float quality, int32_t lossless,
-                   int32_t nearLossless, int32_t method, int32_t threads, uint8_t** out, size_t* outLength) {
+                   int32_t nearLossless, int32_t method, int32_t threads, void (*release)(void*), void* context,
+                   uint8_t** out, size_t* outLength) {
     WebPConfig config;
     WebPPicture picture;
     WebPMemoryWriter writer;
@@ -158,6 +159,7 @@ int MOT_EncodeRGBA(const uint8_t* rgba, int32_t width, int32_t height, int32_t s
         WebPPictureFree(&picture);
         return 0;
     }
+    if (release != NULL) release(context);
 
     WebPMemoryWriterInit(&writer);
     picture.writer = WebPMemoryWrite;

@@ -137,7 +137,7 @@ std::optional<ProcessResult> process(const PixelImage& image, const ProcessingSe
 
     // 19. Encode.
     const bool lossless = settings.outputFormat == OutputFormat::png || settings.mustBeLossless();
-    std::optional<Bytes> encoded = ImageEncoder::encode(raster, W, H, settings);
+    std::optional<Bytes> encoded = ImageEncoder::encode(std::move(raster), W, H, settings);
     if (!encoded) return std::nullopt;
 
     // 20. Colour profile, WebP only.

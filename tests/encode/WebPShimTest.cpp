@@ -50,7 +50,9 @@ TEST(WebPShim, RefusesBadArgumentsUntouchedAndClearsOutputsOnLaterFailures) {
     for (const auto& c : cases) {
         std::uint8_t* out = sentinel;
         std::size_t length = 77;
-        EXPECT_EQ(MOT_EncodeRGBA(c.pixels, c.w, c.h, c.w * 4, c.quality, 0, 100, c.method, 1, &out, &length), 0);
+        EXPECT_EQ(MOT_EncodeRGBA(c.pixels, c.w, c.h, c.w * 4, c.quality, 0, 100, c.method, 1, nullptr, nullptr, &out,
+                                 &length),
+                  0);
         EXPECT_EQ(out, c.cleared ? nullptr : sentinel) << c.w << "x" << c.h << " q" << c.quality;
         EXPECT_EQ(length, c.cleared ? 0u : 77u);
     }
@@ -114,12 +116,17 @@ TEST(WebPShim, AnyNumberOfThreadsGivesTheBytesOfOnePlainEncode) {
         for (int lossless : {0, 1}) {
             const Bytes plain = plainEncode(c.rgba, c.w, c.h, lossless);
             for (int threads : {1, 2, 3, 8}) {
+                // The pixels are freed as soon as libwebp has its own copy.
+                Bytes pixels = c.rgba;
+                const auto release = [](void* raster) { Bytes().swap(*static_cast<Bytes*>(raster)); };
                 std::uint8_t* out = nullptr;
                 std::size_t length = 0;
-                ASSERT_EQ(
-                    MOT_EncodeRGBA(c.rgba.data(), c.w, c.h, c.w * 4, 70, lossless, 100, 4, threads, &out, &length), 1);
+                ASSERT_EQ(MOT_EncodeRGBA(pixels.data(), c.w, c.h, c.w * 4, 70, lossless, 100, 4, threads, release,
+                                         &pixels, &out, &length),
+                          1);
                 EXPECT_EQ(Bytes(out, out + length), plain)
                     << c.w << "x" << c.h << (lossless ? " lossless" : " lossy") << " on " << threads << " threads";
+                EXPECT_EQ(pixels.capacity(), 0u);
                 MOT_Free(out);
             }
         }
@@ -130,7 +137,7 @@ TEST(WebPShim, MuxAttachesChunksInContainerOrderByteForByte) {
     for (std::size_t i = 3; i < rgba.size(); i += 12) rgba[i] = 0;
     std::uint8_t* out = nullptr;
     std::size_t length = 0;
-    ASSERT_EQ(MOT_EncodeRGBA(rgba.data(), 12, 6, 48, 80, 1, 100, 4, 1, &out, &length), 1);
+    ASSERT_EQ(MOT_EncodeRGBA(rgba.data(), 12, 6, 48, 80, 1, 100, 4, 1, nullptr, nullptr, &out, &length), 1);
     const Bytes plain(out, out + length);
     MOT_Free(out);
     const Bytes icc = ImageCodec::srgbProfile(), exif{'I', 'I', 42, 0, 8, 0, 0, 0, 0, 0}, xmp{'<', 'x', '/', '>'};
