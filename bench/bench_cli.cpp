@@ -2,7 +2,8 @@
 // pair measured in the same run: commands alternate (A B, then B A, ...) so that a busy moment
 // of the machine falls on both, and the figures are medians. Ratios are ours / baseline.
 //
-//   bench_cli [repeats] [mottler]     (defaults: 5, the mottler built beside this program)
+//   bench_cli [repeats] [mottler] [rows]   (defaults: 5, the mottler built beside this program,
+//                                           every row; rows "14" runs rows 1 and 4 only)
 //
 // Needs cwebp and dwebp (webp), vips (libvips-tools) and convert (imagemagick).
 #include <fcntl.h>
@@ -104,8 +105,12 @@ void printSide(const char* role, const Side& side, const Result& r) {
                 r.cpu, r.cpu / r.wall, r.peak / 1e6, r.peak / kRasterBytes, side.name.c_str());
 }
 
-// Runs both sides alternately and prints the ratio of the medians: ours / baseline.
+std::string chosenRows = "1234";
+
+// Runs both sides alternately and prints the ratio of the medians: ours / baseline. Titles
+// start with their row's number.
 void pair(const std::string& title, const Side& ours, const Side& baseline) {
+    if (chosenRows.find(title[0]) == std::string::npos) return;
     std::vector<Sample> a, b;
     for (int i = 0; i < std::max(ours.runs, baseline.runs); ++i) {
         const bool oursFirst = i % 2 == 0;
@@ -140,6 +145,7 @@ std::string cpuModel() {
 int main(int argc, char** argv) {
     const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     const std::string mottler = argc > 2 ? argv[2] : MOTTLER_PATH;
+    if (argc > 3) chosenRows = argv[3];
     const fs::path dir = fs::temp_directory_path() / ("quelso-bench-cli-" + std::to_string(getpid()));
     fs::create_directories(dir);
     auto at = [&](const std::string& name) { return (dir / name).string(); };

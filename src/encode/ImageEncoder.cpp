@@ -62,12 +62,25 @@ std::optional<Bytes> encodeWithCodec(const Bytes& rgba, Bytes* owned, int width,
                                      ImageCodec::SaveFormat format, double quality) {
     const auto q = format == ImageCodec::SaveFormat::png ? std::optional<int>(100) : codecQuality(quality);
     if (!q) return std::nullopt;
+    const auto count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     Bytes copy;
-    if (!owned) copy.assign(rgba.begin(), rgba.begin() + static_cast<std::ptrdiff_t>(std::int64_t{width} * height * 4));
-    Bytes& pixels = owned ? *owned : copy;
-    premultiply(pixels);
-    if (format != ImageCodec::SaveFormat::jpeg) unpremultiply(pixels);
-    const std::optional<Bytes> saved = ImageCodec::encode(pixels.data(), width, height, format, *q);
+    std::optional<Bytes> saved;
+    if (format == ImageCodec::SaveFormat::jpeg) {
+        // JPEG has no alpha: the colours premultiplied, 3 bytes a pixel, packed in place when
+        // the raster is ours.
+        if (owned) {
+            premultipliedColours(owned->data(), count, owned->data());
+        } else {
+            copy.resize(count * 3);
+            premultipliedColours(rgba.data(), count, copy.data());
+        }
+        saved = ImageCodec::encode(owned ? owned->data() : copy.data(), 3, width, height, format, *q);
+    } else {
+        if (!owned) copy.assign(rgba.begin(), rgba.begin() + static_cast<std::ptrdiff_t>(count * 4));
+        Bytes& pixels = owned ? *owned : copy;
+        premultiplyRoundTrip(pixels);
+        saved = ImageCodec::encode(pixels.data(), 4, width, height, format, *q);
+    }
     if (!saved) return std::nullopt;
     switch (format) {
     case ImageCodec::SaveFormat::jpeg:

@@ -77,8 +77,9 @@ static int MOT_HasTranslucency(const uint8_t* rgba, int32_t width, int32_t heigh
     int32_t x, y;
     for (y = 0; y < height; ++y) {
         const uint8_t* row = rgba + (size_t)y * stride;
-        for (x = 0; x < width; ++x)
-            if (row[(size_t)x * 4 + 3] != 255) return 1;
+        uint8_t alpha = 255;
+        for (x = 0; x < width; ++x) alpha &= row[(size_t)x * 4 + 3];
+        if (alpha != 255) return 1;
     }
     return 0;
 }

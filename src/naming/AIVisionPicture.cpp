@@ -60,14 +60,14 @@ std::optional<std::string> jpegBase64(const PixelImage& picture, int maxDim) {
             cv::resize(bgr, bgr, cv::Size(static_cast<int>(width), static_cast<int>(height)), 0, 0, cv::INTER_AREA);
         // The codec service writes the JPEG: OpenCV's own codecs would load some 140 libraries
         // into every run of the program for this one picture.
-        Bytes rgba;
-        rgba.reserve(bgr.total() * 4);
+        Bytes rgb;
+        rgb.reserve(bgr.total() * 3);
         for (int y = 0; y < bgr.rows; ++y) {
             const cv::Vec3b* row = bgr.ptr<cv::Vec3b>(y);
-            for (int x = 0; x < bgr.cols; ++x) rgba.insert(rgba.end(), {row[x][2], row[x][1], row[x][0], 255});
+            for (int x = 0; x < bgr.cols; ++x) rgb.insert(rgb.end(), {row[x][2], row[x][1], row[x][0]});
         }
         const std::optional<Bytes> jpeg =
-            ImageCodec::encode(rgba.data(), bgr.cols, bgr.rows, ImageCodec::SaveFormat::jpeg, jpegQuality);
+            ImageCodec::encode(rgb.data(), 3, bgr.cols, bgr.rows, ImageCodec::SaveFormat::jpeg, jpegQuality);
         if (!jpeg || jpeg->empty()) return std::nullopt;
         return base64Encode(*jpeg);
     } catch (const cv::Exception&) {

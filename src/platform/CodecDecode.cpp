@@ -17,8 +17,8 @@ std::optional<PixelImage> decode(Input& in, Bytes reuse) {
         if (!image || !withinPixelLimit(image.get())) return failed<PixelImage>();
     }
     std::optional<Bytes> icc = profileOf(image.get());
-    Image rgba = toSrgbRgba(image.get(), icc);
-    Image upright = rgba ? derive([&](VipsImage** out) { return vips_autorot(rgba.get(), out, nullptr); }) : Image();
+    Image srgb = toSrgb(image.get(), icc);
+    Image upright = srgb ? derive([&](VipsImage** out) { return vips_autorot(srgb.get(), out, nullptr); }) : Image();
     auto result = render(upright.get(), std::move(reuse));
     if (result) result->iccData = std::move(icc);
     return result;

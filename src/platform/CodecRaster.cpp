@@ -22,13 +22,15 @@ Image alphaToByte(VipsImage* alpha) {
 }
 
 // Receives the rows in order, as full-width strips from the top, and appends them to the
-// raster. The raster's memory is taken when the first rows have decoded, so a header that
-// promises a huge picture over a few bytes of data fails before that cost; it is the memory
-// handed in for reuse when that holds enough, else fresh.
+// raster, opaque RGB widened to RGBA on the way. The raster's memory is taken when the first
+// rows have decoded, so a header that promises a huge picture over a few bytes of data fails
+// before that cost; it is the memory handed in for reuse when that holds enough, else fresh.
 struct RowSink {
     Bytes raster;
-    std::size_t rowBytes;
+    int bands;
+    std::size_t width;
     std::size_t size;
+    Bytes row; // one widened row
     bool started = false;
 };
 
@@ -38,14 +40,24 @@ int copyRows(VipsRegion* region, VipsRect* area, void* user) {
         sink->started = true;
         sink->raster.clear();
         if (sink->raster.capacity() < sink->size) sink->raster = reservedRaster(sink->size);
+        sink->row.resize(sink->width * 4);
     }
-    const std::size_t bytes = static_cast<std::size_t>(area->width) * 4;
-    if (area->left != 0 || bytes != sink->rowBytes ||
-        static_cast<std::size_t>(area->top) * sink->rowBytes != sink->raster.size())
+    if (area->left != 0 || static_cast<std::size_t>(area->width) != sink->width ||
+        static_cast<std::size_t>(area->top) * sink->width * 4 != sink->raster.size())
         return -1;
     for (int y = area->top; y < area->top + area->height; ++y) {
-        const auto* row = reinterpret_cast<const std::uint8_t*>(VIPS_REGION_ADDR(region, 0, y));
-        sink->raster.insert(sink->raster.end(), row, row + bytes);
+        const auto* in = reinterpret_cast<const std::uint8_t*>(VIPS_REGION_ADDR(region, 0, y));
+        if (sink->bands == 3) {
+            std::uint8_t* out = sink->row.data();
+            for (std::size_t x = 0; x < sink->width; ++x, in += 3, out += 4) {
+                out[0] = in[0];
+                out[1] = in[1];
+                out[2] = in[2];
+                out[3] = 255;
+            }
+            in = sink->row.data();
+        }
+        sink->raster.insert(sink->raster.end(), in, in + sink->width * 4);
     }
     return 0;
 }
@@ -64,7 +76,7 @@ std::optional<Bytes> profileOf(VipsImage* image) {
     return Bytes(bytes, bytes + length);
 }
 
-Image toSrgbRgba(VipsImage* in, const std::optional<Bytes>& icc) {
+Image toSrgb(VipsImage* in, const std::optional<Bytes>& icc) {
     const VipsInterpretation space = vips_image_guess_interpretation(in);
     int colourBands = 3;
     if (space == VIPS_INTERPRETATION_CMYK)
@@ -95,23 +107,26 @@ Image toSrgbRgba(VipsImage* in, const std::optional<Bytes>& icc) {
         srgb = derive([&](VipsImage** out) { return vips_cast_uchar(srgb.get(), out, nullptr); });
     if (!srgb || srgb->Bands != 3) return {};
 
-    if (!hasAlpha)
-        return derive([&](VipsImage** out) { return vips_bandjoin_const1(srgb.get(), out, 255.0, nullptr); });
+    if (!hasAlpha) return srgb;
     Image alphaBand = derive([&](VipsImage** out) { return vips_extract_band(in, out, colourBands, nullptr); });
     Image alpha = alphaBand ? alphaToByte(alphaBand.get()) : Image();
     if (!alpha) return {};
     return derive([&](VipsImage** out) { return vips_bandjoin2(srgb.get(), alpha.get(), out, nullptr); });
 }
 
-std::optional<PixelImage> render(VipsImage* rgba, Bytes reuse) {
-    if (!rgba || rgba->Bands != 4 || rgba->BandFmt != VIPS_FORMAT_UCHAR || !withinPixelLimit(rgba))
+std::optional<PixelImage> render(VipsImage* srgb, Bytes reuse) {
+    if (!srgb || (srgb->Bands != 3 && srgb->Bands != 4) || srgb->BandFmt != VIPS_FORMAT_UCHAR ||
+        !withinPixelLimit(srgb))
         return failed<PixelImage>();
     PixelImage result;
-    result.width = rgba->Xsize;
-    result.height = rgba->Ysize;
-    RowSink sink{std::move(reuse), static_cast<std::size_t>(result.width) * 4,
-                 static_cast<std::size_t>(result.width * result.height * 4)};
-    if (vips_sink_disc(rgba, copyRows, &sink) != 0 || sink.raster.size() != sink.size) return failed<PixelImage>();
+    result.width = srgb->Xsize;
+    result.height = srgb->Ysize;
+    RowSink sink{std::move(reuse),
+                 srgb->Bands,
+                 static_cast<std::size_t>(result.width),
+                 static_cast<std::size_t>(result.width * result.height * 4),
+                 {}};
+    if (vips_sink_disc(srgb, copyRows, &sink) != 0 || sink.raster.size() != sink.size) return failed<PixelImage>();
     result.rgba = std::move(sink.raster);
     return result;
 }

@@ -92,7 +92,7 @@ std::optional<std::vector<std::uint8_t>> read(const std::string& path, std::uint
     // Non-blocking, so opening a FIFO with no writer returns at once; fstat then refuses it.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return std::nullopt;
-    struct stat st{};
+    struct stat st {};
     std::vector<std::uint8_t> data;
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) <= limit;
     if (ok) {
