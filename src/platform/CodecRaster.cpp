@@ -1,5 +1,8 @@
 #include "platform/CodecRaster.h"
 
+#include <bit>
+#include <cstring>
+
 #include "core/RasterBuffer.h"
 #include "platform/CodecInput.h"
 #include "platform/ImageCodec.h"
@@ -34,6 +37,21 @@ struct RowSink {
     bool started = false;
 };
 
+// RGB to opaque RGBA: each pixel's three bytes and the next one's first as one word, the
+// fourth byte set to 255; the last pixel on its own, not to read past the row.
+void widenRow(const std::uint8_t* rgb, std::size_t width, std::uint8_t* rgba) {
+    constexpr std::uint32_t opaque = std::endian::native == std::endian::little ? 0xFF000000u : 0x000000FFu;
+    std::size_t x = 0;
+    for (; x + 1 < width; ++x) {
+        std::uint32_t word;
+        std::memcpy(&word, rgb + x * 3, 4);
+        word |= opaque;
+        std::memcpy(rgba + x * 4, &word, 4);
+    }
+    std::memcpy(rgba + x * 4, rgb + x * 3, 3);
+    rgba[x * 4 + 3] = 255;
+}
+
 int copyRows(VipsRegion* region, VipsRect* area, void* user) {
     auto* sink = static_cast<RowSink*>(user);
     if (!sink->started) {
@@ -48,13 +66,7 @@ int copyRows(VipsRegion* region, VipsRect* area, void* user) {
     for (int y = area->top; y < area->top + area->height; ++y) {
         const auto* in = reinterpret_cast<const std::uint8_t*>(VIPS_REGION_ADDR(region, 0, y));
         if (sink->bands == 3) {
-            std::uint8_t* out = sink->row.data();
-            for (std::size_t x = 0; x < sink->width; ++x, in += 3, out += 4) {
-                out[0] = in[0];
-                out[1] = in[1];
-                out[2] = in[2];
-                out[3] = 255;
-            }
+            widenRow(in, sink->width, sink->row.data());
             in = sink->row.data();
         }
         sink->raster.insert(sink->raster.end(), in, in + sink->width * 4);
