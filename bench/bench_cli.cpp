@@ -1,54 +1,297 @@
-// Times `mottler --cli` on a large photo against libvips decode plus cwebp at the same
-// quality and method, measured in the same run, and prints the ratio.
+// The command line on a 24-megapixel photo against the tools that do the same job alone, each
+// pair measured in the same run: commands alternate (A B, then B A, ...) so that a busy moment
+// of the machine falls on both, and the figures are medians. Ratios are ours / baseline.
+//
+//   bench_cli [repeats] [mottler] [rows]   (defaults: 5, the mottler built beside this program,
+//                                           every row; rows "14" runs rows 1 and 4 only)
+//
+// Needs cwebp and dwebp (webp), vips (libvips-tools) and convert (imagemagick).
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
 
 namespace {
 
-double secondsFor(const std::string& command, int repeats) {
-    double best = 1e30;
-    for (int i = 0; i < repeats; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        if (std::system(command.c_str()) != 0) {
-            std::fprintf(stderr, "failed: %s\n", command.c_str());
-            std::exit(1);
-        }
-        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+namespace fs = std::filesystem;
+using Command = std::vector<std::string>;
+
+constexpr double kRasterBytes = 6000.0 * 4000.0 * 4.0;
+
+struct Sample {
+    double wall = 0, cpu = 0, peakBytes = 0;
+};
+
+// Runs argv with its output discarded and `extraEnv` ("NAME=value") added to the environment.
+Sample run(const Command& argv, const std::vector<std::string>& extraEnv = {}) {
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    std::vector<std::string> envText(extraEnv);
+    for (char** e = environ; *e; ++e) envText.emplace_back(*e);
+    std::vector<char*> env;
+    for (std::string& e : envText) env.push_back(e.data());
+    env.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), env.data()) != 0) {
+        std::fprintf(stderr, "cannot start %s\n", args[0]);
+        std::exit(1);
     }
-    return best;
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    Sample s;
+    s.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::string line;
+        for (const std::string& a : argv) line += a + " ";
+        std::fprintf(stderr, "failed: %s\n", line.c_str());
+        std::exit(1);
+    }
+    auto seconds = [](timeval t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; };
+    s.cpu = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    s.peakBytes = static_cast<double>(usage.ru_maxrss) * 1024.0;
+    return s;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+struct Side {
+    std::string name;
+    Command argv;
+    std::vector<std::string> env;
+    int runs;
+};
+
+struct Result {
+    double wall, cpu, peak;
+};
+
+Result summary(const std::vector<Sample>& samples) {
+    std::vector<double> wall, cpu, peak;
+    for (const Sample& s : samples) {
+        wall.push_back(s.wall);
+        cpu.push_back(s.cpu);
+        peak.push_back(s.peakBytes);
+    }
+    return {median(wall), median(cpu), median(peak)};
+}
+
+void printSide(const char* role, const Side& side, const Result& r) {
+    std::printf("    %-9s %6.2f s wall  %6.2f s cpu (%.2f cores)  peak %5.0f MB = %4.1f rasters  %s\n", role, r.wall,
+                r.cpu, r.cpu / r.wall, r.peak / 1e6, r.peak / kRasterBytes, side.name.c_str());
+}
+
+std::string chosenRows = "1234";
+
+// Runs both sides alternately and prints the ratio of the medians: ours / baseline. Titles
+// start with their row's number.
+void pair(const std::string& title, const Side& ours, const Side& baseline) {
+    if (chosenRows.find(title[0]) == std::string::npos) return;
+    std::vector<Sample> a, b;
+    for (int i = 0; i < std::max(ours.runs, baseline.runs); ++i) {
+        const bool oursFirst = i % 2 == 0;
+        if (oursFirst && i < ours.runs) a.push_back(run(ours.argv, ours.env));
+        if (i < baseline.runs) b.push_back(run(baseline.argv, baseline.env));
+        if (!oursFirst && i < ours.runs) a.push_back(run(ours.argv, ours.env));
+    }
+    const Result ra = summary(a), rb = summary(b);
+    std::printf("%-58s ratio %5.2f  (peak %+.1f rasters)\n", title.c_str(), ra.wall / rb.wall,
+                (ra.peak - rb.peak) / kRasterBytes);
+    printSide("ours", ours, ra);
+    printSide("baseline", baseline, rb);
+    std::fflush(stdout);
+}
+
+std::string loadAverage() {
+    std::ifstream in("/proc/loadavg");
+    std::string one, five;
+    in >> one >> five;
+    return one + " (1 min), " + five + " (5 min)";
+}
+
+std::string cpuModel() {
+    std::ifstream in("/proc/cpuinfo");
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("model name", 0) == 0) return line.substr(line.find(':') + 2);
+    return "unknown";
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const int repeats = argc > 1 ? std::atoi(argv[1]) : 3;
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "quelso-bench-cli";
-    std::filesystem::create_directories(dir);
-    const std::string big = (dir / "big.jpg").string();
+    const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    const std::string mottler = argc > 2 ? argv[2] : MOTTLER_PATH;
+    if (argc > 3) chosenRows = argv[3];
+    const fs::path dir = fs::temp_directory_path() / ("quelso-bench-cli-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    auto at = [&](const std::string& name) { return (dir / name).string(); };
+    const std::string big = at("big.jpg");
     // 6000 x 4000 = 24 megapixels from the shipped sample (1600 x 1067).
-    const std::string make = "vips resize " QUELSO_SAMPLES "/harbour.jpg " + big + "[Q=90] 3.75 --vscale 3.749";
-    if (std::system(make.c_str()) != 0) return 1;
+    run({"vips", "resize", QUELSO_SAMPLES "/harbour.jpg", big + "[Q=90]", "3.75", "--vscale", "3.749"});
+    // ImageMagick's shipped policy caps its memory at 256 MiB and spills the rest to disk;
+    // this one keeps a 24-megapixel chain in memory.
+    std::ofstream(at("policy.xml")) << "<policymap>\n"
+                                       "  <policy domain=\"resource\" name=\"memory\" value=\"8GiB\"/>\n"
+                                       "  <policy domain=\"resource\" name=\"map\" value=\"8GiB\"/>\n"
+                                       "  <policy domain=\"resource\" name=\"area\" value=\"1GP\"/>\n"
+                                       "</policymap>\n";
 
-    const std::string quiet = " >/dev/null 2>&1";
-    const std::string out = (dir / "out.webp").string();
-    const std::string ppm = (dir / "big.ppm").string();
-    const std::string base =
-        "vips copy " + big + " " + ppm + " && cwebp -quiet -q 70 -m 4 " + ppm + " -o " + (dir / "cwebp.webp").string();
-    const std::string lossy =
-        std::string(MOTTLER_PATH) + " --cli --in " + big + " --out " + out + " --no-rename --seed 1" + quiet;
-    const std::string lossless = std::string(MOTTLER_PATH) + " --cli --in " + big + " --out " + out +
-                                 " --no-rename --seed 1 --text bench" + quiet;
+    std::printf("mottler --cli on a 6000 x 4000 JPEG (raster = %.0f MB), medians of %d alternating runs\n"
+                "machine: %u cores, %s; load average %s\n\n",
+                kRasterBytes / 1e6, repeats, std::thread::hardware_concurrency(), cpuModel().c_str(),
+                loadAverage().c_str());
 
-    const double tBase = secondsFor(base + quiet, repeats);
-    const double tLossy = secondsFor(lossy, repeats);
-    const double tLossless = secondsFor(lossless, 1);
-    std::printf("24 MP photo, best of %d\n", repeats);
-    std::printf("  vips decode + cwebp -q 70 -m 4 : %7.3f s\n", tBase);
-    std::printf("  mottler --cli (lossy q70)      : %7.3f s   ratio %.2f\n", tLossy, tLossy / tBase);
-    std::printf("  mottler --cli --text (lossless): %7.3f s   ratio %.2f (one run)\n", tLossless, tLossless / tBase);
-    std::filesystem::remove_all(dir);
+    auto ours = [&](const std::string& name, const std::string& out, Command options,
+                    std::vector<std::string> env = {}) {
+        Command argv = {mottler, "--cli", "--in", big, "--out", at(out), "--seed", "1"};
+        argv.insert(argv.end(), options.begin(), options.end());
+        return Side{name, argv, std::move(env), repeats};
+    };
+    auto tool = [&](const std::string& name, Command argv, int runs) { return Side{name, std::move(argv), {}, runs}; };
+
+    const Side cwebp = tool("cwebp -q 70 -m 4", {"cwebp", "-q", "70", "-m", "4", big, "-o", at("cwebp.webp")}, repeats);
+    pair("1. default (lossy WebP q70), --no-rename", ours("mottler --cli --no-rename", "a.webp", {"--no-rename"}),
+         cwebp);
+    pair("1. default (lossy WebP q70), naming on", ours("mottler --cli", "b.webp", {}), cwebp);
+    pair("1. PNG", ours("mottler --cli --format png --no-rename", "a.png", {"--format", "png", "--no-rename"}),
+         tool("vips bandjoin_const (RGBA) to .png", {"vips", "bandjoin_const", big, at("vips.png"), "255"}, repeats));
+    pair("1. JPEG q70",
+         ours("mottler --cli --format jpeg --quality 70 --no-rename", "a.jpg",
+              {"--format", "jpeg", "--quality", "70", "--no-rename"}),
+         tool("vips copy to .jpg[Q=70]", {"vips", "copy", big, at("vips.jpg") + "[Q=70]"}, repeats));
+    pair("1. HEIF q70",
+         ours("mottler --cli --format heif --quality 70 --no-rename", "a.heic",
+              {"--format", "heif", "--quality", "70", "--no-rename"}),
+         tool("vips bandjoin_const (RGBA) to .heic[Q=70]",
+              {"vips", "bandjoin_const", big, at("vips.heic") + "[Q=70]", "255"}, repeats));
+
+    // cwebp gets our own perturbed pixels, which compress differently from the original's.
+    const Side lossless =
+        ours("mottler --cli --text bench --no-rename", "lossless.webp", {"--text", "bench", "--no-rename"});
+    run(lossless.argv);
+    run({"dwebp", at("lossless.webp"), "-pam", "-o", at("perturbed.pam")});
+    pair("2. lossless WebP with the watermark (--text)", lossless,
+         tool("cwebp -lossless -exact -q 70 -m 4 on our pixels",
+              {"cwebp", "-lossless", "-exact", "-q", "70", "-m", "4", at("perturbed.pam"), "-o", at("cwebp-ll.webp")},
+              repeats));
+
+    pair("3. default, --no-rename: all cores against one",
+         ours("mottler --cli --no-rename (all cores)", "c.webp", {"--no-rename"}),
+         ours("mottler --cli --no-rename, QUELSO_THREADS=1", "d.webp", {"--no-rename"}, {"QUELSO_THREADS=1"}));
+
+    const Command everyEffect = {"--format",    "jpeg",
+                                 "--quality",   "70",
+                                 "--no-rename", "--warp",
+                                 "1",           "--wave",
+                                 "1",           "--twirl",
+                                 "1",           "--motion",
+                                 "1",           "--motion-angle",
+                                 "30",          "--blur",
+                                 "1",           "--sharpen",
+                                 "1",           "--color-replace",
+                                 "--cr-from",   "#ff0000",
+                                 "--cr-to",     "#00ff00",
+                                 "--cr-tol",    "1",
+                                 "--contrast",  "1",
+                                 "--vignette",  "1",
+                                 "--noise",     "8",
+                                 "--grain",     "1"};
+    // The nearest ImageMagick chain: warp as a wave each way, wave likewise, swirl, motion blur
+    // at 30 degrees, blur, unsharp mask, colour replacement, brightness/contrast, vignette,
+    // colour matrix, noise and grain, to a JPEG of the same quality.
+    Side magick = tool("ImageMagick's nearest chain (convert)",
+                       {"convert",
+                        big,
+                        "-rotate",
+                        "90",
+                        "-wave",
+                        "3.5x1333",
+                        "-rotate",
+                        "-90",
+                        "-wave",
+                        "3.5x2000",
+                        "-rotate",
+                        "90",
+                        "-wave",
+                        "12x667",
+                        "-rotate",
+                        "-90",
+                        "-wave",
+                        "12x1000",
+                        "-swirl",
+                        "90",
+                        "-motion-blur",
+                        "44x22+30",
+                        "-blur",
+                        "3x2",
+                        "-unsharp",
+                        "0x1+1.2+0",
+                        "-fuzz",
+                        "20%",
+                        "-fill",
+                        "#00ff00",
+                        "-opaque",
+                        "#ff0000",
+                        "-brightness-contrast",
+                        "4x12",
+                        "-vignette",
+                        "0x30",
+                        "-color-matrix",
+                        "1.01 0 0 0 1.01 0 0 0 0.99",
+                        "-attenuate",
+                        "0.5",
+                        "+noise",
+                        "Uniform",
+                        "-attenuate",
+                        "0.2",
+                        "+noise",
+                        "Gaussian",
+                        "-gravity",
+                        "center",
+                        "-extent",
+                        "6000x4000",
+                        "-quality",
+                        "70",
+                        at("magick.jpg")},
+                       (repeats + 1) / 2);
+    magick.env = {"MAGICK_CONFIGURE_PATH=" + dir.string()};
+    pair("4. every effect at full strength (motion at 30 deg), JPEG q70",
+         ours("mottler --cli, every effect", "effects.jpg", everyEffect), magick);
+
+    const Side motion30 = ours("mottler --cli --motion 0.5 --motion-angle 30 --no-rename", "m30.webp",
+                               {"--motion", "0.5", "--motion-angle", "30", "--no-rename"});
+    const Side motion0 = ours("mottler --cli --motion 0.5 --motion-angle 0 --no-rename", "m0.webp",
+                              {"--motion", "0.5", "--motion-angle", "0", "--no-rename"});
+    const Side still = ours("mottler --cli --no-rename", "m.webp", {"--no-rename"});
+    pair("4. --motion 0.5 at 30 deg against no effect", motion30, still);
+    pair("4. --motion 0.5 at 0 deg against no effect", motion0, still);
+    pair("4. --motion 0.5 at 30 deg against at 0 deg", motion30, motion0);
+
+    std::printf("\nload average at the end: %s\n", loadAverage().c_str());
+    fs::remove_all(dir);
     return 0;
 }

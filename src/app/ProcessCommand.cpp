@@ -3,12 +3,14 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <future>
 #include <string>
 
 #include "app/CLI.h"
 #include "app/InputFiles.h"
 #include "app/Naming.h"
 #include "app/WatermarkCheck.h"
+#include "pipeline/ImageLoader.h"
 #include "pipeline/ImageProcessor.h"
 #include "platform/Files.h"
 #include "platform/SecureRandom.h"
@@ -85,7 +87,7 @@ std::int32_t process(const Args& args) {
         std::fputs(usageText, stderr);
         return 2;
     }
-    const std::optional<PixelImage> image = readPicture(*in);
+    std::optional<PixelImage> image = readPicture(*in);
     if (!image) {
         std::fprintf(stderr, "error: could not read %s\n", printable(*in).c_str());
         return 1;
@@ -100,16 +102,19 @@ std::int32_t process(const Args& args) {
     }
     const std::uint64_t seed = chooseSeed(args);
 
+    // Naming reads only the input: it runs beside the processing, on a core the encoder leaves idle.
+    std::future<std::optional<std::string>> stem;
+    if (settings.smartRename) stem = std::async(std::launch::async, [&] { return nameFromContent(*image, args); });
     const std::optional<ProcessResult> result = ImageProcessor::process(*image, settings, seed);
     if (!result) {
         std::fputs("error: processing failed\n", stderr);
         return 1;
     }
 
-    const std::optional<std::string> stem = settings.smartRename ? nameFromContent(*image, args) : std::nullopt;
     std::string outputPath = *out;
-    if (stem) {
-        const auto written = writeNamed(*out, *stem, settings.outputFormat, result->data);
+    const std::optional<std::string> name = stem.valid() ? stem.get() : std::nullopt;
+    if (name) {
+        const auto written = writeNamed(*out, *name, settings.outputFormat, result->data);
         if (!written) return 1;
         outputPath = *written;
     } else if (auto failure = Files::write(outputPath, result->data)) {
@@ -121,7 +126,8 @@ std::int32_t process(const Args& args) {
                 static_cast<double>(result->data.size()) / 1024.0);
     std::printf("pixels changed: %.3f%%\n", result->percentChanged);
 
-    const std::optional<PixelImage> decoded = readPicture(outputPath);
+    // The input is spent: the decoded output takes its memory instead of fresh pages.
+    const std::optional<PixelImage> decoded = ImageLoader::loadOutput(outputPath, std::move(image->rgba));
     if (!decoded) {
         std::printf("error: output failed to re-decode\n");
         return 1;

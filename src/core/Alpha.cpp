@@ -58,4 +58,27 @@ void unpremultiply(Bytes& rgba) {
     });
 }
 
+void premultiplyRoundTrip(Bytes& rgba) {
+    const UnpremultiplyTable& table = unpremultiplyTable();
+    forEachPixel(rgba, [&table](std::uint8_t* p) {
+        const std::uint8_t a = p[3];
+        if (a == 255) return;
+        const auto& row = table[a]; // all zero for a = 0, as premultiplying leaves it
+        for (int c = 0; c < 3; ++c) p[c] = row[premultiplied(p[c], a)];
+    });
+}
+
+void premultipliedColours(const std::uint8_t* rgba, std::size_t pixels, std::uint8_t* rgb) {
+    for (std::size_t i = 0; i < pixels; ++i, rgba += 4, rgb += 3) {
+        const std::uint8_t a = rgba[3];
+        if (a == 255) {
+            rgb[0] = rgba[0];
+            rgb[1] = rgba[1];
+            rgb[2] = rgba[2];
+        } else {
+            for (int c = 0; c < 3; ++c) rgb[c] = premultiplied(rgba[c], a);
+        }
+    }
+}
+
 } // namespace quelso

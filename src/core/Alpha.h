@@ -1,5 +1,6 @@
 #pragma once
 // The exact conversions between straight and premultiplied alpha that every room uses.
+#include <cstddef>
 #include <cstdint>
 
 #include "core/Bytes.h"
@@ -15,5 +16,13 @@ inline std::uint8_t premultiplied(std::uint8_t channel, std::uint8_t alpha) {
 // single precision and leaves fully transparent and opaque pixels as they are.
 void premultiply(Bytes& rgba);
 void unpremultiply(Bytes& rgba);
+
+// premultiply then unpremultiply, in one pass: what survives a premultiplied hand-over.
+void premultiplyRoundTrip(Bytes& rgba);
+
+// The colours of `pixels` RGBA pixels premultiplied by their alpha, 3 bytes a pixel (the
+// picture over black), written to rgb. rgb may be rgba itself: each pixel's colours land at
+// or before where it was read.
+void premultipliedColours(const std::uint8_t* rgba, std::size_t pixels, std::uint8_t* rgb);
 
 } // namespace quelso

@@ -14,12 +14,17 @@ void colorShift(Bytes& rgba, SplitMix64& rng) {
     std::array<std::array<std::uint8_t, 256>, 3> table{};
     for (int c = 0; c < 3; ++c)
         for (int v = 0; v < 256; ++v) table[c][v] = toByte(offset[c] + gain[c] * v);
-    std::uint8_t* px = rgba.data();
+    std::uint8_t* const pixels = rgba.data();
     parallelFor(static_cast<std::int64_t>(rgba.size() / 4), kPixelsPerTask, [&](std::int64_t begin, std::int64_t end) {
+        // Locals stay in registers; byte stores could alias anything reached by reference.
+        std::uint8_t* const px = pixels;
+        const std::uint8_t* const red = table[0].data();
+        const std::uint8_t* const green = table[1].data();
+        const std::uint8_t* const blue = table[2].data();
         for (std::int64_t i = begin * 4; i < end * 4; i += 4) {
-            px[i] = table[0][px[i]];
-            px[i + 1] = table[1][px[i + 1]];
-            px[i + 2] = table[2][px[i + 2]];
+            px[i] = red[px[i]];
+            px[i + 1] = green[px[i + 1]];
+            px[i + 2] = blue[px[i + 2]];
         }
     });
 }

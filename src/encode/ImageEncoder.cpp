@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "core/Alpha.h"
+#include "core/Parallel.h"
 #include "encode/HeifExif.h"
 #include "encode/JpegIcc.h"
 #include "encode/mot_webp.h"
@@ -24,13 +25,18 @@ bool acceptedSize(const Bytes& rgba, std::int64_t width, std::int64_t height) {
            !__builtin_mul_overflow(pixels, std::int64_t{4}, &bytes) && static_cast<std::uint64_t>(bytes) <= rgba.size();
 }
 
-std::optional<Bytes> encodeWebP(const Bytes& rgba, int width, int height, const ProcessingSettings& settings) {
+void releaseRaster(void* raster) { Bytes().swap(*static_cast<Bytes*>(raster)); }
+
+// `owned`, when given, is rgba itself, which the encoder may free once libwebp has the pixels.
+std::optional<Bytes> encodeWebP(const Bytes& rgba, Bytes* owned, int width, int height,
+                                const ProcessingSettings& settings) {
     // libwebp's range check lets NaN through; refuse it here.
     if (std::isnan(settings.quality)) return std::nullopt;
     std::uint8_t* out = nullptr;
     std::size_t length = 0;
     if (!MOT_EncodeRGBA(rgba.data(), width, height, width * 4, static_cast<float>(settings.quality),
-                        settings.mustBeLossless() ? 1 : 0, 100, 4, &out, &length) ||
+                        settings.mustBeLossless() ? 1 : 0, 100, 4, workerCount(), owned ? releaseRaster : nullptr,
+                        owned, &out, &length) ||
         !out)
         return std::nullopt;
     Bytes result(out, out + length);
@@ -51,14 +57,30 @@ std::optional<int> codecQuality(double quality) {
 // premultiplied colour (the picture over black). The saved file then gets the standard sRGB
 // profile and nothing else: JPEG has the profile put back that libvips had to strip, HEIF
 // loses the EXIF block libvips adds.
-std::optional<Bytes> encodeWithCodec(const Bytes& rgba, int width, int height, ImageCodec::SaveFormat format,
-                                     double quality) {
+// `owned`, when given, is rgba itself, which may be premultiplied in place.
+std::optional<Bytes> encodeWithCodec(const Bytes& rgba, Bytes* owned, int width, int height,
+                                     ImageCodec::SaveFormat format, double quality) {
     const auto q = format == ImageCodec::SaveFormat::png ? std::optional<int>(100) : codecQuality(quality);
     if (!q) return std::nullopt;
-    Bytes copy(rgba.begin(), rgba.begin() + static_cast<std::ptrdiff_t>(std::int64_t{width} * height * 4));
-    premultiply(copy);
-    if (format != ImageCodec::SaveFormat::jpeg) unpremultiply(copy);
-    const std::optional<Bytes> saved = ImageCodec::encode(copy.data(), width, height, format, *q);
+    const auto count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    Bytes copy;
+    std::optional<Bytes> saved;
+    if (format == ImageCodec::SaveFormat::jpeg) {
+        // JPEG has no alpha: the colours premultiplied, 3 bytes a pixel, packed in place when
+        // the raster is ours.
+        if (owned) {
+            premultipliedColours(owned->data(), count, owned->data());
+        } else {
+            copy.resize(count * 3);
+            premultipliedColours(rgba.data(), count, copy.data());
+        }
+        saved = ImageCodec::encode(owned ? owned->data() : copy.data(), 3, width, height, format, *q);
+    } else {
+        if (!owned) copy.assign(rgba.begin(), rgba.begin() + static_cast<std::ptrdiff_t>(count * 4));
+        Bytes& pixels = owned ? *owned : copy;
+        premultiplyRoundTrip(pixels);
+        saved = ImageCodec::encode(pixels.data(), 4, width, height, format, *q);
+    }
     if (!saved) return std::nullopt;
     switch (format) {
     case ImageCodec::SaveFormat::jpeg:
@@ -71,23 +93,32 @@ std::optional<Bytes> encodeWithCodec(const Bytes& rgba, int width, int height, I
     return saved;
 }
 
-} // namespace
-
-std::optional<Bytes> encode(const Bytes& rgba, std::int64_t width, std::int64_t height,
-                            const ProcessingSettings& settings) {
+std::optional<Bytes> encodeRaster(const Bytes& rgba, Bytes* owned, std::int64_t width, std::int64_t height,
+                                  const ProcessingSettings& settings) {
     if (!acceptedSize(rgba, width, height)) return std::nullopt;
     const int w = static_cast<int>(width), h = static_cast<int>(height);
     switch (settings.outputFormat) {
     case OutputFormat::webp:
-        return encodeWebP(rgba, w, h, settings);
+        return encodeWebP(rgba, owned, w, h, settings);
     case OutputFormat::png:
-        return encodeWithCodec(rgba, w, h, ImageCodec::SaveFormat::png, settings.quality);
+        return encodeWithCodec(rgba, owned, w, h, ImageCodec::SaveFormat::png, settings.quality);
     case OutputFormat::jpeg:
-        return encodeWithCodec(rgba, w, h, ImageCodec::SaveFormat::jpeg, settings.quality);
+        return encodeWithCodec(rgba, owned, w, h, ImageCodec::SaveFormat::jpeg, settings.quality);
     case OutputFormat::heif:
-        return encodeWithCodec(rgba, w, h, ImageCodec::SaveFormat::heif, settings.quality);
+        return encodeWithCodec(rgba, owned, w, h, ImageCodec::SaveFormat::heif, settings.quality);
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<Bytes> encode(const Bytes& rgba, std::int64_t width, std::int64_t height,
+                            const ProcessingSettings& settings) {
+    return encodeRaster(rgba, nullptr, width, height, settings);
+}
+
+std::optional<Bytes> encode(Bytes&& rgba, std::int64_t width, std::int64_t height, const ProcessingSettings& settings) {
+    return encodeRaster(rgba, &rgba, width, height, settings);
 }
 
 } // namespace quelso::ImageEncoder

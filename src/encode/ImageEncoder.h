@@ -12,4 +12,8 @@ namespace quelso::ImageEncoder {
 std::optional<Bytes> encode(const Bytes& rgba, std::int64_t width, std::int64_t height,
                             const ProcessingSettings& settings);
 
+// The same bytes from a raster the caller is done with: the codec formats premultiply it in
+// place instead of in a copy, and WebP frees it as soon as libwebp holds the pixels.
+std::optional<Bytes> encode(Bytes&& rgba, std::int64_t width, std::int64_t height, const ProcessingSettings& settings);
+
 } // namespace quelso::ImageEncoder

@@ -1,5 +1,6 @@
 #pragma once
-// Attaches ICC, EXIF and XMP chunks to an encoded WebP file.
+// WebP files through libwebp itself: ICC, EXIF and XMP chunks attached to an encoded file, and
+// encoded files decoded.
 #include <optional>
 
 #include "core/PixelImage.h"
@@ -14,5 +15,11 @@ std::optional<Bytes> addMetadata(const Bytes& webp, const std::optional<Bytes>& 
 // they describe sRGB, else a standard sRGB profile. Attaching a wide-gamut source profile to
 // sRGB values would make every viewer show them wrongly. Absent when the source had none.
 std::optional<Bytes> srgbProfileFor(const std::optional<Bytes>& sourceIcc);
+
+// The picture of a still WebP file as stored, RGBA with straight alpha, on all cores: no colour
+// management and no profile read, so every pixel is the encoder's own. The pixels take reuse's
+// memory when it holds enough. Absent when the bytes are not a still WebP picture within the
+// codec's pixel limit.
+std::optional<PixelImage> decode(const Bytes& webp, Bytes reuse = {});
 
 } // namespace quelso::WebPCodec

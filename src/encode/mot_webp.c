@@ -2,11 +2,145 @@
  * as a single exactly sized malloc block. */
 #include "encode/mot_webp.h"
 
+#include <pthread.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include <webp/encode.h>
 #include <webp/mux.h>
+
+/* Rows of one band of a split import: even, so that each band starts on a row of chroma. */
+#define MOT_BAND_ROWS 64
+#define MOT_MAX_THREADS 64
+
+/* One thread's share of a split import: bands [firstBand, endBand) of the picture. */
+typedef struct {
+    const uint8_t* rgba;
+    int32_t stride;
+    WebPPicture* picture;
+    int32_t firstBand, endBand;
+    int ok;
+} MOT_ImportJob;
+
+/* Copies a band imported on its own into rows [top, top + band->height) of the picture. A band
+ * without translucent pixels has no alpha plane of its own: its rows of the picture's are opaque. */
+static void MOT_PlaceBand(const WebPPicture* band, WebPPicture* picture, int32_t top) {
+    const size_t width = (size_t)picture->width, halfWidth = (width + 1) / 2;
+    int32_t r;
+    if (picture->use_argb) {
+        for (r = 0; r < band->height; ++r)
+            memcpy(picture->argb + (size_t)(top + r) * picture->argb_stride, band->argb + (size_t)r * band->argb_stride,
+                   width * 4);
+        return;
+    }
+    for (r = 0; r < band->height; ++r) {
+        memcpy(picture->y + (size_t)(top + r) * picture->y_stride, band->y + (size_t)r * band->y_stride, width);
+        if (picture->a == NULL) continue;
+        if (band->a != NULL)
+            memcpy(picture->a + (size_t)(top + r) * picture->a_stride, band->a + (size_t)r * band->a_stride, width);
+        else
+            memset(picture->a + (size_t)(top + r) * picture->a_stride, 255, width);
+    }
+    for (r = 0; r < (band->height + 1) / 2; ++r) {
+        memcpy(picture->u + (size_t)(top / 2 + r) * picture->uv_stride, band->u + (size_t)r * band->uv_stride,
+               halfWidth);
+        memcpy(picture->v + (size_t)(top / 2 + r) * picture->uv_stride, band->v + (size_t)r * band->uv_stride,
+               halfWidth);
+    }
+}
+
+/* Imports each band on its own. An opaque band goes through WebPPictureImportRGB, whose
+ * vectorised conversion gives the same planes as the per-pixel one ImportRGBA takes. */
+static void* MOT_ImportBands(void* arg) {
+    MOT_ImportJob* job = (MOT_ImportJob*)arg;
+    const int32_t width = job->picture->width;
+    /* One byte beyond the band: each pixel is copied as a word, its fourth byte overwritten by
+     * the next pixel's first. */
+    uint8_t* rgb = job->picture->use_argb ? NULL : (uint8_t*)malloc((size_t)width * MOT_BAND_ROWS * 3 + 1);
+    WebPPicture band;
+    int32_t b, r, x;
+    if (!WebPPictureInit(&band) || (!job->picture->use_argb && rgb == NULL)) {
+        free(rgb);
+        job->ok = 0;
+        return NULL;
+    }
+    band.use_argb = job->picture->use_argb;
+    band.width = width;
+    for (b = job->firstBand; b < job->endBand && job->ok; ++b) {
+        const int32_t top = b * MOT_BAND_ROWS;
+        const int32_t left = job->picture->height - top;
+        const uint8_t* rows = job->rgba + (size_t)top * job->stride;
+        uint32_t all = 0xFFFFFFFFu, pixel;
+        uint8_t alphas[4];
+        band.height = left < MOT_BAND_ROWS ? left : MOT_BAND_ROWS;
+        for (r = 0; r < band.height && rgb != NULL; ++r) {
+            const uint8_t* in = rows + (size_t)r * job->stride;
+            uint8_t* out = rgb + (size_t)r * width * 3;
+            for (x = 0; x < width; ++x, in += 4, out += 3) {
+                memcpy(&pixel, in, 4);
+                all &= pixel;
+                memcpy(out, &pixel, 4);
+            }
+        }
+        memcpy(alphas, &all, 4);
+        if (rgb != NULL && alphas[3] == 255) {
+            job->ok = WebPPictureImportRGB(&band, rgb, width * 3);
+        } else {
+            job->ok = WebPPictureImportRGBA(&band, rows, job->stride);
+        }
+        if (job->ok) MOT_PlaceBand(&band, job->picture, top);
+    }
+    WebPPictureFree(&band);
+    free(rgb);
+    return NULL;
+}
+
+static int MOT_HasTranslucency(const uint8_t* rgba, int32_t width, int32_t height, int32_t stride) {
+    uint8_t alphas[4];
+    uint32_t all = 0xFFFFFFFFu, pixel;
+    int32_t x, y;
+    for (y = 0; y < height; ++y)
+        for (x = 0; x < width; ++x) {
+            memcpy(&pixel, rgba + (size_t)y * stride + (size_t)x * 4, 4);
+            all &= pixel;
+        }
+    memcpy(alphas, &all, 4);
+    return alphas[3] != 255;
+}
+
+/* WebPPictureImportRGBA over bands of rows, on several threads when asked. Its conversion
+ * works on each pair of rows alone, so the bands give the very planes one import of the whole
+ * picture gives; a band also fits the cache, which makes even one thread faster. */
+static int MOT_ImportSplit(WebPPicture* picture, const uint8_t* rgba, int32_t stride, int32_t threads) {
+    const int32_t bands = (picture->height + MOT_BAND_ROWS - 1) / MOT_BAND_ROWS;
+    MOT_ImportJob jobs[MOT_MAX_THREADS];
+    pthread_t ids[MOT_MAX_THREADS];
+    int started[MOT_MAX_THREADS];
+    int32_t i, ok = 1;
+    if (threads > bands) threads = bands;
+    if (threads > MOT_MAX_THREADS) threads = MOT_MAX_THREADS;
+    if (threads < 1) threads = 1;
+    if (!picture->use_argb)
+        picture->colorspace =
+            MOT_HasTranslucency(rgba, picture->width, picture->height, stride) ? WEBP_YUV420A : WEBP_YUV420;
+    if (!WebPPictureAlloc(picture)) return 0;
+    for (i = 0; i < threads; ++i) {
+        jobs[i].rgba = rgba;
+        jobs[i].stride = stride;
+        jobs[i].picture = picture;
+        jobs[i].firstBand = (int32_t)((int64_t)bands * i / threads);
+        jobs[i].endBand = (int32_t)((int64_t)bands * (i + 1) / threads);
+        jobs[i].ok = 1;
+        started[i] = i > 0 && pthread_create(&ids[i], NULL, MOT_ImportBands, &jobs[i]) == 0;
+        if (i > 0 && !started[i]) MOT_ImportBands(&jobs[i]);
+    }
+    MOT_ImportBands(&jobs[0]);
+    for (i = 0; i < threads; ++i) {
+        if (i > 0 && started[i]) pthread_join(ids[i], NULL);
+        ok &= jobs[i].ok;
+    }
+    return ok;
+}
 
 /* Hands `size` bytes back to the caller in a block of its own; 0 when memory runs out. */
 static int MOT_CopyOut(const uint8_t* bytes, size_t size, uint8_t** out, size_t* outLength) {
@@ -19,7 +153,8 @@ static int MOT_CopyOut(const uint8_t* bytes, size_t size, uint8_t** out, size_t*
 }
 
 int MOT_EncodeRGBA(const uint8_t* rgba, int32_t width, int32_t height, int32_t stride, float quality, int32_t lossless,
-                   int32_t nearLossless, int32_t method, uint8_t** out, size_t* outLength) {
+                   int32_t nearLossless, int32_t method, int32_t threads, void (*release)(void*), void* context,
+                   uint8_t** out, size_t* outLength) {
     WebPConfig config;
     WebPPicture picture;
     WebPMemoryWriter writer;
@@ -32,6 +167,9 @@ int MOT_EncodeRGBA(const uint8_t* rgba, int32_t width, int32_t height, int32_t s
     if (!WebPConfigPreset(&config, WEBP_PRESET_DEFAULT, 75.0f)) return 0;
     config.quality = quality;
     config.method = method;
+    /* libwebp's threads split work whose results it combines in a fixed order: the bytes are
+     * those of one thread. */
+    config.thread_level = threads > 1;
     if (lossless) {
         config.lossless = 1;
         config.near_lossless = nearLossless;
@@ -43,10 +181,11 @@ int MOT_EncodeRGBA(const uint8_t* rgba, int32_t width, int32_t height, int32_t s
     picture.use_argb = lossless ? 1 : 0;
     picture.width = width;
     picture.height = height;
-    if (!WebPPictureImportRGBA(&picture, rgba, stride)) {
+    if (!MOT_ImportSplit(&picture, rgba, stride, threads)) {
         WebPPictureFree(&picture);
         return 0;
     }
+    if (release != NULL) release(context);
 
     WebPMemoryWriterInit(&writer);
     picture.writer = WebPMemoryWrite;

@@ -9,8 +9,13 @@
 extern "C" {
 #endif
 
+/* threads: how many threads may share the work (1 keeps it on the calling one); the bytes
+ * are the same for any number. release, when not null, is called with context once libwebp
+ * holds the pixels in its own picture: they are not read after that, and the caller may free
+ * them while the encoding runs. */
 int MOT_EncodeRGBA(const uint8_t* rgba, int32_t width, int32_t height, int32_t stride, float quality, int32_t lossless,
-                   int32_t nearLossless, int32_t method, uint8_t** out, size_t* outLength);
+                   int32_t nearLossless, int32_t method, int32_t threads, void (*release)(void*), void* context,
+                   uint8_t** out, size_t* outLength);
 
 int MOT_MuxAddMetadata(const uint8_t* webp, size_t webpLength, const uint8_t* exif, size_t exifLength,
                        const uint8_t* icc, size_t iccLength, const uint8_t* xmp, size_t xmpLength, uint8_t** out,

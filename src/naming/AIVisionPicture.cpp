@@ -1,11 +1,11 @@
 // The picture as the providers receive it: reduced, opaque, JPEG, base64.
 #include <algorithm>
 
-#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include "core/Alpha.h"
 #include "naming/AIVision.h"
+#include "platform/ImageCodec.h"
 
 namespace quelso::AIVision {
 
@@ -58,10 +58,18 @@ std::optional<std::string> jpegBase64(const PixelImage& picture, int maxDim) {
         }
         if (width != picture.width || height != picture.height)
             cv::resize(bgr, bgr, cv::Size(static_cast<int>(width), static_cast<int>(height)), 0, 0, cv::INTER_AREA);
-        std::vector<std::uint8_t> jpeg;
-        if (!cv::imencode(".jpg", bgr, jpeg, {cv::IMWRITE_JPEG_QUALITY, jpegQuality}) || jpeg.empty())
-            return std::nullopt;
-        return base64Encode(jpeg);
+        // The codec service writes the JPEG: OpenCV's own codecs would load some 140 libraries
+        // into every run of the program for this one picture.
+        Bytes rgb;
+        rgb.reserve(bgr.total() * 3);
+        for (int y = 0; y < bgr.rows; ++y) {
+            const cv::Vec3b* row = bgr.ptr<cv::Vec3b>(y);
+            for (int x = 0; x < bgr.cols; ++x) rgb.insert(rgb.end(), {row[x][2], row[x][1], row[x][0]});
+        }
+        const std::optional<Bytes> jpeg =
+            ImageCodec::encode(rgb.data(), 3, bgr.cols, bgr.rows, ImageCodec::SaveFormat::jpeg, jpegQuality);
+        if (!jpeg || jpeg->empty()) return std::nullopt;
+        return base64Encode(*jpeg);
     } catch (const cv::Exception&) {
         return std::nullopt;
     }

@@ -1,5 +1,7 @@
 #include "pipeline/ImageLoader.h"
 
+#include "encode/WebPCodec.h"
+#include "platform/Files.h"
 #include "platform/ImageCodec.h"
 
 namespace quelso::ImageLoader {
@@ -7,6 +9,15 @@ namespace quelso::ImageLoader {
 std::optional<PixelImage> load(const std::string& path) { return ImageCodec::decodeFile(path); }
 
 std::optional<PixelImage> load(const Bytes& encoded) { return ImageCodec::decodeBytes(encoded.data(), encoded.size()); }
+
+std::optional<PixelImage> loadOutput(const std::string& path, Bytes spent) {
+    const auto header = ImageCodec::header(path);
+    if (!header) return std::nullopt;
+    if (header->format != "WEBP") return ImageCodec::decodeFile(path, std::move(spent));
+    const auto file = Files::read(path);
+    if (!file) return std::nullopt;
+    return WebPCodec::decode(*file, std::move(spent));
+}
 
 std::optional<Info> info(const std::string& path) {
     const auto header = ImageCodec::header(path);

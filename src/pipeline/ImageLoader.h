@@ -18,6 +18,11 @@ struct Info {
 std::optional<PixelImage> load(const std::string& path);
 std::optional<PixelImage> load(const Bytes& encoded);
 
+// A file this program wrote, decoded again to check it: WebP by libwebp itself, exactly as
+// stored; other formats as load gives them. The pixels take spent's memory (a raster no
+// longer needed) when it holds enough, instead of fresh pages.
+std::optional<PixelImage> loadOutput(const std::string& path, Bytes spent);
+
 // Size and format from the header alone.
 std::optional<Info> info(const std::string& path);
 

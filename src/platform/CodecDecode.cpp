@@ -6,7 +6,7 @@
 namespace quelso::ImageCodec {
 namespace {
 
-std::optional<PixelImage> decode(Input& in) {
+std::optional<PixelImage> decode(Input& in, Bytes reuse) {
     Kind kind{};
     Image image = openWithinLimit(in, kind);
     if (!image) return std::nullopt;
@@ -17,24 +17,24 @@ std::optional<PixelImage> decode(Input& in) {
         if (!image || !withinPixelLimit(image.get())) return failed<PixelImage>();
     }
     std::optional<Bytes> icc = profileOf(image.get());
-    Image rgba = toSrgbRgba(image.get(), icc);
-    Image upright = rgba ? derive([&](VipsImage** out) { return vips_autorot(rgba.get(), out, nullptr); }) : Image();
-    auto result = render(upright.get());
+    Image srgb = toSrgb(image.get(), icc);
+    Image upright = srgb ? derive([&](VipsImage** out) { return vips_autorot(srgb.get(), out, nullptr); }) : Image();
+    auto result = render(upright.get(), std::move(reuse));
     if (result) result->iccData = std::move(icc);
     return result;
 }
 
 } // namespace
 
-std::optional<PixelImage> decodeFile(const std::string& path) {
+std::optional<PixelImage> decodeFile(const std::string& path, Bytes reuse) {
     Input in(path);
-    return decode(in);
+    return decode(in, std::move(reuse));
 }
 
 std::optional<PixelImage> decodeBytes(const std::uint8_t* data, std::size_t size) {
     if (!data || size == 0) return std::nullopt;
     Input in(data, size);
-    return decode(in);
+    return decode(in, {});
 }
 
 } // namespace quelso::ImageCodec

@@ -6,10 +6,12 @@
 
 namespace quelso::ImageCodec {
 
-std::optional<Bytes> encode(const std::uint8_t* rgba, int width, int height, SaveFormat format, int quality) {
-    if (!rgba || width < 1 || height < 1 || !init()) return std::nullopt;
-    const std::size_t size = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
-    Image raw(vips_image_new_from_memory(rgba, size, width, height, 4, VIPS_FORMAT_UCHAR));
+std::optional<Bytes> encode(const std::uint8_t* pixels, int bands, int width, int height, SaveFormat format,
+                            int quality) {
+    if (!pixels || width < 1 || height < 1 || bands != (format == SaveFormat::jpeg ? 3 : 4) || !init())
+        return std::nullopt;
+    const std::size_t size = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * bands;
+    Image raw(vips_image_new_from_memory(pixels, size, width, height, bands, VIPS_FORMAT_UCHAR));
     if (!raw) return failed<Bytes>();
     Image tagged = derive([&](VipsImage** out) {
         return vips_copy(raw.get(), out, "interpretation", VIPS_INTERPRETATION_sRGB, nullptr);
@@ -28,13 +30,11 @@ std::optional<Bytes> encode(const std::uint8_t* rgba, int width, int height, Sav
     case SaveFormat::heif:
         rc = vips_heifsave_buffer(tagged.get(), &buffer, &length, "Q", quality, nullptr);
         break;
-    case SaveFormat::jpeg: {
+    case SaveFormat::jpeg:
         // libvips would add an EXIF block of its own unless stripped, and stripping drops the
         // profile too.
-        Image rgb = derive([&](VipsImage** out) { return vips_extract_band(tagged.get(), out, 0, "n", 3, nullptr); });
-        if (rgb) rc = vips_jpegsave_buffer(rgb.get(), &buffer, &length, "Q", quality, "strip", TRUE, nullptr);
+        rc = vips_jpegsave_buffer(tagged.get(), &buffer, &length, "Q", quality, "strip", TRUE, nullptr);
         break;
-    }
     }
     if (rc != 0 || !buffer) {
         g_free(buffer);

@@ -104,22 +104,17 @@ std::optional<double> evaluateCurve(const IccReader& icc, std::size_t at, double
 } // namespace
 
 const Bytes& srgbProfile() {
-    // libvips carries the standard profile; it attaches it to whatever it exports to sRGB.
+    // libvips carries the standard profile, the one it attaches to whatever it exports to sRGB.
     static const Bytes profile = []() -> Bytes {
-        if (!init()) return {};
-        VipsImage *rgb = nullptr, *srgb = nullptr;
-        Bytes bytes;
-        const void* data = nullptr;
-        std::size_t length = 0;
-        if (vips_black(&rgb, 1, 1, "bands", 3, nullptr) == 0 &&
-            vips_icc_transform(rgb, &srgb, "srgb", "input_profile", "srgb", nullptr) == 0 &&
-            vips_image_get_blob(srgb, VIPS_META_ICC_NAME, &data, &length) == 0) {
-            const auto* begin = static_cast<const std::uint8_t*>(data);
-            bytes.assign(begin, begin + length);
+        VipsBlob* blob = nullptr;
+        if (!init() || vips_profile_load("srgb", &blob, nullptr) != 0 || !blob) {
+            vips_error_clear();
+            return {};
         }
-        for (VipsImage* image : {rgb, srgb})
-            if (image) g_object_unref(image);
-        vips_error_clear();
+        std::size_t length = 0;
+        const auto* begin = static_cast<const std::uint8_t*>(vips_blob_get(blob, &length));
+        Bytes bytes(begin, begin + length);
+        vips_area_unref(VIPS_AREA(blob));
         return bytes;
     }();
     return profile;

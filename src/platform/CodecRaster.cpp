@@ -1,5 +1,6 @@
 #include "platform/CodecRaster.h"
 
+#include <bit>
 #include <cstring>
 
 #include "core/RasterBuffer.h"
@@ -23,22 +24,53 @@ Image alphaToByte(VipsImage* alpha) {
     return derive([&](VipsImage** out) { return vips_cast_uchar(alpha, out, nullptr); });
 }
 
-// Receives the rows in order. The raster is allocated when the first rows have decoded, so a
-// header that promises a huge picture over a few bytes of data fails before that cost.
+// Receives the rows in order, as full-width strips from the top, and appends them to the
+// raster, opaque RGB widened to RGBA on the way. The raster's memory is taken when the first
+// rows have decoded, so a header that promises a huge picture over a few bytes of data fails
+// before that cost; it is the memory handed in for reuse when that holds enough, else fresh.
 struct RowSink {
-    Bytes* raster;
-    std::size_t rowBytes;
+    Bytes raster;
+    int bands;
+    std::size_t width;
     std::size_t size;
+    Bytes row; // one widened row
+    bool started = false;
 };
 
+// RGB to opaque RGBA: each pixel's three bytes and the next one's first as one word, the
+// fourth byte set to 255; the last pixel on its own, not to read past the row.
+void widenRow(const std::uint8_t* rgb, std::size_t width, std::uint8_t* rgba) {
+    constexpr std::uint32_t opaque = std::endian::native == std::endian::little ? 0xFF000000u : 0x000000FFu;
+    std::size_t x = 0;
+    for (; x + 1 < width; ++x) {
+        std::uint32_t word;
+        std::memcpy(&word, rgb + x * 3, 4);
+        word |= opaque;
+        std::memcpy(rgba + x * 4, &word, 4);
+    }
+    std::memcpy(rgba + x * 4, rgb + x * 3, 3);
+    rgba[x * 4 + 3] = 255;
+}
+
 int copyRows(VipsRegion* region, VipsRect* area, void* user) {
-    const auto* sink = static_cast<RowSink*>(user);
-    if (sink->raster->empty()) *sink->raster = rasterBuffer(sink->size);
-    const std::size_t bytes = static_cast<std::size_t>(area->width) * 4;
-    for (int y = area->top; y < area->top + area->height; ++y)
-        std::memcpy(sink->raster->data() + static_cast<std::size_t>(y) * sink->rowBytes +
-                        static_cast<std::size_t>(area->left) * 4,
-                    VIPS_REGION_ADDR(region, area->left, y), bytes);
+    auto* sink = static_cast<RowSink*>(user);
+    if (!sink->started) {
+        sink->started = true;
+        sink->raster.clear();
+        if (sink->raster.capacity() < sink->size) sink->raster = reservedRaster(sink->size);
+        sink->row.resize(sink->width * 4);
+    }
+    if (area->left != 0 || static_cast<std::size_t>(area->width) != sink->width ||
+        static_cast<std::size_t>(area->top) * sink->width * 4 != sink->raster.size())
+        return -1;
+    for (int y = area->top; y < area->top + area->height; ++y) {
+        const auto* in = reinterpret_cast<const std::uint8_t*>(VIPS_REGION_ADDR(region, 0, y));
+        if (sink->bands == 3) {
+            widenRow(in, sink->width, sink->row.data());
+            in = sink->row.data();
+        }
+        sink->raster.insert(sink->raster.end(), in, in + sink->width * 4);
+    }
     return 0;
 }
 
@@ -56,7 +88,7 @@ std::optional<Bytes> profileOf(VipsImage* image) {
     return Bytes(bytes, bytes + length);
 }
 
-Image toSrgbRgba(VipsImage* in, const std::optional<Bytes>& icc) {
+Image toSrgb(VipsImage* in, const std::optional<Bytes>& icc) {
     const VipsInterpretation space = vips_image_guess_interpretation(in);
     int colourBands = 3;
     if (space == VIPS_INTERPRETATION_CMYK)
@@ -87,23 +119,27 @@ Image toSrgbRgba(VipsImage* in, const std::optional<Bytes>& icc) {
         srgb = derive([&](VipsImage** out) { return vips_cast_uchar(srgb.get(), out, nullptr); });
     if (!srgb || srgb->Bands != 3) return {};
 
-    if (!hasAlpha)
-        return derive([&](VipsImage** out) { return vips_bandjoin_const1(srgb.get(), out, 255.0, nullptr); });
+    if (!hasAlpha) return srgb;
     Image alphaBand = derive([&](VipsImage** out) { return vips_extract_band(in, out, colourBands, nullptr); });
     Image alpha = alphaBand ? alphaToByte(alphaBand.get()) : Image();
     if (!alpha) return {};
     return derive([&](VipsImage** out) { return vips_bandjoin2(srgb.get(), alpha.get(), out, nullptr); });
 }
 
-std::optional<PixelImage> render(VipsImage* rgba) {
-    if (!rgba || rgba->Bands != 4 || rgba->BandFmt != VIPS_FORMAT_UCHAR || !withinPixelLimit(rgba))
+std::optional<PixelImage> render(VipsImage* srgb, Bytes reuse) {
+    if (!srgb || (srgb->Bands != 3 && srgb->Bands != 4) || srgb->BandFmt != VIPS_FORMAT_UCHAR ||
+        !withinPixelLimit(srgb))
         return failed<PixelImage>();
     PixelImage result;
-    result.width = rgba->Xsize;
-    result.height = rgba->Ysize;
-    RowSink sink{&result.rgba, static_cast<std::size_t>(result.width) * 4,
-                 static_cast<std::size_t>(result.width * result.height * 4)};
-    if (vips_sink_disc(rgba, copyRows, &sink) != 0 || result.rgba.size() != sink.size) return failed<PixelImage>();
+    result.width = srgb->Xsize;
+    result.height = srgb->Ysize;
+    RowSink sink{std::move(reuse),
+                 srgb->Bands,
+                 static_cast<std::size_t>(result.width),
+                 static_cast<std::size_t>(result.width * result.height * 4),
+                 {}};
+    if (vips_sink_disc(srgb, copyRows, &sink) != 0 || sink.raster.size() != sink.size) return failed<PixelImage>();
+    result.rgba = std::move(sink.raster);
     return result;
 }
 

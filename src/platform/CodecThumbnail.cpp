@@ -23,8 +23,8 @@ std::optional<PixelImage> thumbnail(const std::string& path, int maxSide) {
     if (!small) return std::nullopt;
     // The thumbnailer has already turned the picture and exported it to sRGB when it had a
     // profile; this only settles bands and depth.
-    Image rgba = toSrgbRgba(small.get(), profileOf(small.get()));
-    return render(rgba.get());
+    Image srgb = toSrgb(small.get(), profileOf(small.get()));
+    return render(srgb.get());
 }
 
 } // namespace quelso::ImageCodec

@@ -35,7 +35,9 @@ std::optional<Header> header(const std::string& path);
 
 // The first image at full size, turned upright by its orientation tag, converted to sRGB
 // through its colour profile, straight alpha. iccData holds the source profile unchanged.
-std::optional<PixelImage> decodeFile(const std::string& path);
+// The pixels take reuse's memory when it holds enough: memory already in use costs no page
+// faults.
+std::optional<PixelImage> decodeFile(const std::string& path, Bytes reuse = {});
 std::optional<PixelImage> decodeBytes(const std::uint8_t* data, std::size_t size);
 
 // An upright sRGB preview whose longer side is at most maxSide (never enlarged).
@@ -43,12 +45,13 @@ std::optional<PixelImage> thumbnail(const std::string& path, int maxSide);
 
 enum class SaveFormat { png, jpeg, heif };
 
-// Saves width * height straight-alpha RGBA pixels and nothing of any source. PNG and HEIF
-// carry the standard sRGB profile, HEIF also the EXIF block libvips always adds; JPEG keeps
-// the colour channels only and carries no metadata at all, since libvips cannot leave its
-// EXIF block out without dropping the profile too. quality (1..100) is used by JPEG and
-// HEIF. Absent on failure.
-std::optional<Bytes> encode(const std::uint8_t* rgba, int width, int height, SaveFormat format, int quality);
+// Saves width * height pixels and nothing of any source: straight-alpha RGBA (bands 4) for
+// PNG and HEIF, RGB (bands 3) for JPEG. PNG and HEIF carry the standard sRGB profile, HEIF
+// also the EXIF block libvips always adds; JPEG carries no metadata at all, since libvips
+// cannot leave its EXIF block out without dropping the profile too. quality (1..100) is
+// used by JPEG and HEIF. Absent on failure, and for any other number of bands.
+std::optional<Bytes> encode(const std::uint8_t* pixels, int bands, int width, int height, SaveFormat format,
+                            int quality);
 
 // A standard sRGB ICC profile.
 const Bytes& srgbProfile();

@@ -42,5 +42,31 @@ TEST(AlphaConversion, LargeBuffersMatchTheFormulasPixelByPixel) {
     }
 }
 
+// The one-pass forms against the two passes they stand for, on every colour and alpha.
+TEST(AlphaConversion, OnePassFormsEqualTheTwoPassesOnEveryColourAndAlpha) {
+    Bytes every;
+    for (int a = 0; a < 256; ++a)
+        for (int c = 0; c < 256; ++c)
+            every.insert(every.end(), {static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(255 - c),
+                                       static_cast<std::uint8_t>(c ^ 0x5A), static_cast<std::uint8_t>(a)});
+    Bytes twoPasses = every, onePass = every;
+    premultiply(twoPasses);
+    Bytes colours; // the premultiplied colours without alpha
+    for (std::size_t i = 0; i < twoPasses.size(); i += 4)
+        colours.insert(colours.end(), twoPasses.begin() + static_cast<std::ptrdiff_t>(i),
+                       twoPasses.begin() + static_cast<std::ptrdiff_t>(i + 3));
+    unpremultiply(twoPasses);
+    premultiplyRoundTrip(onePass);
+    EXPECT_EQ(onePass, twoPasses);
+
+    const std::size_t pixels = every.size() / 4;
+    Bytes separate(pixels * 3);
+    premultipliedColours(every.data(), pixels, separate.data());
+    EXPECT_EQ(separate, colours);
+    premultipliedColours(every.data(), pixels, every.data()); // packed where it is read
+    every.resize(pixels * 3);
+    EXPECT_EQ(every, colours);
+}
+
 } // namespace
 } // namespace quelso

@@ -74,6 +74,21 @@ TEST(ImageEncoder, RefusesRastersThatDoNotMatchTheirSize) {
     }
 }
 
+// A raster handed over is premultiplied in place or freed early, but the file is the same.
+TEST(ImageEncoder, AHandedOverRasterGivesTheSameBytesInEveryFormat) {
+    Bytes rgba = test::randomPixels(19, 7, 4, 4);
+    for (std::size_t i = 3; i < rgba.size(); i += 12) rgba[i] = static_cast<std::uint8_t>(i % 256);
+    for (OutputFormat format : OutputFormats::allCases)
+        for (const char* text : {"", "Hi"}) {
+            ProcessingSettings settings = settingsFor(format, 80);
+            settings.invisible = true;
+            settings.watermarkText = text;
+            const auto kept = ImageEncoder::encode(rgba, 19, 7, settings);
+            ASSERT_TRUE(kept);
+            EXPECT_EQ(ImageEncoder::encode(Bytes(rgba), 19, 7, settings), kept) << OutputFormats::fileExtension(format);
+        }
+}
+
 // Alpha 128 over (200, 100, 50): premultiplied (100, 50, 25), back to straight (199, 100, 50).
 TEST(ImageEncoder, PngGetsThePremultipliedRoundTripAndIgnoresQuality) {
     const Bytes rgba = mixedAlpha(9, 4);

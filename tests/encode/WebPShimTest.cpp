@@ -1,6 +1,7 @@
 #include "encode/mot_webp.h"
 
 #include <gtest/gtest.h>
+#include <webp/encode.h>
 
 #include "TestSupport.h"
 #include "encode/WebPCodec.h"
@@ -49,10 +50,86 @@ TEST(WebPShim, RefusesBadArgumentsUntouchedAndClearsOutputsOnLaterFailures) {
     for (const auto& c : cases) {
         std::uint8_t* out = sentinel;
         std::size_t length = 77;
-        EXPECT_EQ(MOT_EncodeRGBA(c.pixels, c.w, c.h, c.w * 4, c.quality, 0, 100, c.method, &out, &length), 0);
+        EXPECT_EQ(MOT_EncodeRGBA(c.pixels, c.w, c.h, c.w * 4, c.quality, 0, 100, c.method, 1, nullptr, nullptr, &out,
+                                 &length),
+                  0);
         EXPECT_EQ(out, c.cleared ? nullptr : sentinel) << c.w << "x" << c.h << " q" << c.quality;
         EXPECT_EQ(length, c.cleared ? 0u : 77u);
     }
+}
+
+// One plain libwebp encode on one thread, as the shim's configuration describes it.
+Bytes plainEncode(const Bytes& rgba, int width, int height, bool lossless) {
+    WebPConfig config;
+    WebPPicture picture;
+    WebPMemoryWriter writer;
+    EXPECT_TRUE(WebPConfigPreset(&config, WEBP_PRESET_DEFAULT, 75.0f));
+    config.quality = 70;
+    config.method = 4;
+    config.lossless = lossless;
+    config.near_lossless = 100;
+    config.exact = lossless;
+    EXPECT_TRUE(WebPPictureInit(&picture));
+    picture.use_argb = lossless;
+    picture.width = width;
+    picture.height = height;
+    EXPECT_TRUE(WebPPictureImportRGBA(&picture, rgba.data(), width * 4));
+    WebPMemoryWriterInit(&writer);
+    picture.writer = WebPMemoryWrite;
+    picture.custom_ptr = &writer;
+    EXPECT_TRUE(WebPEncode(&config, &picture));
+    WebPPictureFree(&picture);
+    Bytes bytes(writer.mem, writer.mem + writer.size);
+    WebPMemoryWriterClear(&writer);
+    return bytes;
+}
+
+// Smooth colours with some noise, like a photograph: lossy coding has real choices to make.
+Bytes photoLike(int width, int height, std::uint64_t seed) {
+    Bytes rgba = test::randomPixels(width, height, 4, seed);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            std::uint8_t* p = &rgba[(static_cast<std::size_t>(y) * width + x) * 4];
+            p[0] = static_cast<std::uint8_t>(x * 255 / width + p[0] % 9);
+            p[1] = static_cast<std::uint8_t>(y * 255 / height + p[1] % 9);
+            p[2] = static_cast<std::uint8_t>((x + y) % 256);
+            p[3] = 255;
+        }
+    return rgba;
+}
+
+TEST(WebPShim, AnyNumberOfThreadsGivesTheBytesOfOnePlainEncode) {
+    // Heights around the 64-row bands of the split import, odd sizes (a last chroma row of its
+    // own), opaque pictures, translucent ones, and one translucent only in its last band.
+    struct Case {
+        int w, h;
+        Bytes rgba;
+    };
+    std::vector<Case> cases;
+    for (auto [w, h] : {std::pair{37, 1}, {64, 63}, {45, 64}, {33, 65}, {129, 130}, {101, 257}})
+        cases.push_back({w, h, photoLike(w, h, static_cast<std::uint64_t>(w * h))});
+    cases.push_back({99, 200, test::randomPixels(99, 200, 4, 5)});
+    Case lateAlpha{80, 150, photoLike(80, 150, 9)};
+    lateAlpha.rgba[lateAlpha.rgba.size() - 1] = 0;
+    cases.push_back(lateAlpha);
+    for (const Case& c : cases)
+        for (int lossless : {0, 1}) {
+            const Bytes plain = plainEncode(c.rgba, c.w, c.h, lossless);
+            for (int threads : {1, 2, 3, 8}) {
+                // The pixels are freed as soon as libwebp has its own copy.
+                Bytes pixels = c.rgba;
+                const auto release = [](void* raster) { Bytes().swap(*static_cast<Bytes*>(raster)); };
+                std::uint8_t* out = nullptr;
+                std::size_t length = 0;
+                ASSERT_EQ(MOT_EncodeRGBA(pixels.data(), c.w, c.h, c.w * 4, 70, lossless, 100, 4, threads, release,
+                                         &pixels, &out, &length),
+                          1);
+                EXPECT_EQ(Bytes(out, out + length), plain)
+                    << c.w << "x" << c.h << (lossless ? " lossless" : " lossy") << " on " << threads << " threads";
+                EXPECT_EQ(pixels.capacity(), 0u);
+                MOT_Free(out);
+            }
+        }
 }
 
 TEST(WebPShim, MuxAttachesChunksInContainerOrderByteForByte) {
@@ -60,7 +137,7 @@ TEST(WebPShim, MuxAttachesChunksInContainerOrderByteForByte) {
     for (std::size_t i = 3; i < rgba.size(); i += 12) rgba[i] = 0;
     std::uint8_t* out = nullptr;
     std::size_t length = 0;
-    ASSERT_EQ(MOT_EncodeRGBA(rgba.data(), 12, 6, 48, 80, 1, 100, 4, &out, &length), 1);
+    ASSERT_EQ(MOT_EncodeRGBA(rgba.data(), 12, 6, 48, 80, 1, 100, 4, 1, nullptr, nullptr, &out, &length), 1);
     const Bytes plain(out, out + length);
     MOT_Free(out);
     const Bytes icc = ImageCodec::srgbProfile(), exif{'I', 'I', 42, 0, 8, 0, 0, 0, 0, 0}, xmp{'<', 'x', '/', '>'};

@@ -4,6 +4,7 @@
 
 #include "TestImages.h"
 #include "TestSupport.h"
+#include "encode/ImageEncoder.h"
 #include "pipeline/ImageLoader.h"
 
 namespace quelso {
@@ -127,6 +128,34 @@ TEST(ImageLoader, ProfiledSourcesBecomeSrgbAndKeepTheirProfile) {
     const PixelImage bare = loaded(ImageLoader::load(dir.file("cmyk.jpg")));
     EXPECT_FALSE(bare.iccData);
     expectNear(pixelAt(bare, 4, 4), colour, 6, "bare cmyk");
+}
+
+// The check after writing: WebP through libwebp exactly as stored, colours under alpha 0
+// included; other formats through the codec; the pixels in the spent raster's memory.
+TEST(ImageLoader, OutputsDecodeAgainIntoTheSpentRaster) {
+    TempDir dir;
+    Bytes rgba = test::randomPixels(13, 5, 4, 8);
+    for (std::size_t i = 3; i < rgba.size(); i += 20) rgba[i] = 0;
+    ProcessingSettings exact; // lossless, colours under alpha 0 kept
+    exact.invisible = true;
+    exact.watermarkText = "x";
+    test::writeFile(dir.path() / "a.webp", ImageEncoder::encode(rgba, 13, 5, exact).value_or(Bytes{}));
+    ASSERT_TRUE(test::writeImage(dir.file("a.png"), rgba, 13, 5, 4));
+    for (const char* name : {"a.webp", "a.png"}) {
+        Bytes spent(rgba.size() + 100, 7);
+        const std::uint8_t* memory = spent.data();
+        const std::optional<PixelImage> image = ImageLoader::loadOutput(dir.file(name), std::move(spent));
+        ASSERT_TRUE(image) << name;
+        EXPECT_EQ(size(*image), "13x5") << name;
+        EXPECT_EQ(image->rgba, rgba) << name;
+        EXPECT_EQ(image->rgba.data(), memory) << name;
+        EXPECT_EQ(loaded(ImageLoader::loadOutput(dir.file(name), Bytes(8))).rgba, rgba) << name; // too small to reuse
+    }
+    // One opaque column: the widening of RGB rows down to their last (here only) pixel.
+    ASSERT_TRUE(test::writeImage(dir.file("column.png"), Bytes{1, 2, 3, 4, 5, 6}, 1, 2, 3));
+    EXPECT_EQ(loaded(ImageLoader::loadOutput(dir.file("column.png"), {})).rgba, (Bytes{1, 2, 3, 255, 4, 5, 6, 255}));
+    test::writeFile(dir.path() / "broken.webp", Bytes(rgba.begin(), rgba.begin() + 40));
+    EXPECT_FALSE(ImageLoader::loadOutput(dir.file("broken.webp"), {}));
 }
 
 TEST(ImageLoader, PixelLimitRefusesLargerImagesBeforeDecoding) {
