@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <numbers>
+#include <vector>
 
 #include <opencv2/imgproc.hpp>
 
@@ -19,17 +19,18 @@ constexpr double linesStandOut = 2.4;
 
 // How sharply the letters gather into lines tilted by the angle: with the lines running
 // along the bins, each bin of a line holds many letters and the gaps hold none, so the
-// sum of squared counts is largest.
-double lineSharpness(const LetterBlobs& letters, double degrees, bool plumb, double binWidth) {
+// sum of squared counts is largest. bins is scratch space covering every position.
+double lineSharpness(const LetterBlobs& letters, double degrees, bool plumb, double binWidth, std::vector<int>& bins) {
     const double radians = degrees * std::numbers::pi / 180.0;
     const double c = std::cos(radians), s = std::sin(radians);
-    std::map<long, int> bins;
+    std::fill(bins.begin(), bins.end(), 0);
+    const long middle = static_cast<long>(bins.size() / 2);
     for (const cv::Point2d& p : letters.centres) {
         const double across = plumb ? p.x * c + p.y * s : p.y * c - p.x * s;
-        ++bins[std::lround(across / binWidth)];
+        ++bins[static_cast<std::size_t>(std::lround(across / binWidth) + middle)];
     }
     double sum = 0;
-    for (const auto& [bin, count] : bins) sum += static_cast<double>(count) * count;
+    for (int count : bins) sum += static_cast<double>(count) * count;
     return sum;
 }
 
@@ -60,11 +61,14 @@ std::optional<TextLines> textLines(const LetterBlobs& letters) {
     TextLines lines{static_cast<double>(*middle), 0};
 
     const double binWidth = std::max(1.0, lines.letterHeight / 3);
+    double reach = 0; // no centre lies farther than this from the origin along any direction
+    for (const cv::Point2d& p : letters.centres) reach = std::max(reach, std::abs(p.x) + std::abs(p.y));
+    std::vector<int> bins(2 * static_cast<std::size_t>(reach / binWidth + 2) + 1);
     std::vector<double> sharpness;
     double best = 0;
     for (bool plumb : {false, true}) {
         for (double degrees = -largestLean; degrees <= largestLean + 1e-9; degrees += leanStep) {
-            sharpness.push_back(lineSharpness(letters, degrees, plumb, binWidth));
+            sharpness.push_back(lineSharpness(letters, degrees, plumb, binWidth, bins));
             if (sharpness.back() > best) {
                 best = sharpness.back();
                 lines.levellingAngle = degrees;
