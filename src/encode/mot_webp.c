@@ -3,8 +3,10 @@
 #include "encode/mot_webp.h"
 
 #include <pthread.h>
+#include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/mman.h>
 
 #include <webp/encode.h>
 #include <webp/mux.h>
@@ -13,14 +15,28 @@
 #define MOT_BAND_ROWS 64
 #define MOT_MAX_THREADS 64
 
-/* One thread's share of a split import: bands [firstBand, endBand) of the picture. */
+/* One thread's share of a split import: bands [firstBand, endBand) of the picture. With
+ * `discard`, the pixels' memory goes back to the system in whole huge pages as the bands are
+ * read. */
 typedef struct {
     const uint8_t* rgba;
     int32_t stride;
     WebPPicture* picture;
     int32_t firstBand, endBand;
+    int discard;
     int ok;
 } MOT_ImportJob;
+
+#define MOT_HUGE_PAGE ((uintptr_t)2 << 20)
+
+/* Gives back the whole huge pages in [*from, to) and moves *from on to the last one's end. The
+ * first page of a job's range may hold the previous job's last rows: *from starts rounded up. */
+static void MOT_Discard(uintptr_t* from, uintptr_t to) {
+    to &= ~(MOT_HUGE_PAGE - 1);
+    if (to <= *from) return;
+    madvise((void*)*from, to - *from, MADV_DONTNEED);
+    *from = to;
+}
 
 /* Copies a band imported on its own into rows [top, top + band->height) of the picture. A band
  * without translucent pixels has no alpha plane of its own: its rows of the picture's are opaque. */
@@ -64,6 +80,9 @@ static void* MOT_ImportBands(void* arg) {
         job->ok = 0;
         return NULL;
     }
+    uintptr_t discarded =
+        ((uintptr_t)(job->rgba + (size_t)job->firstBand * MOT_BAND_ROWS * job->stride) + MOT_HUGE_PAGE - 1) &
+        ~(MOT_HUGE_PAGE - 1);
     band.use_argb = job->picture->use_argb;
     band.width = width;
     for (b = job->firstBand; b < job->endBand && job->ok; ++b) {
@@ -89,6 +108,7 @@ static void* MOT_ImportBands(void* arg) {
             job->ok = WebPPictureImportRGBA(&band, rows, job->stride);
         }
         if (job->ok) MOT_PlaceBand(&band, job->picture, top);
+        if (job->discard) MOT_Discard(&discarded, (uintptr_t)(rows + (size_t)band.height * job->stride));
     }
     WebPPictureFree(&band);
     free(rgb);
@@ -111,7 +131,7 @@ static int MOT_HasTranslucency(const uint8_t* rgba, int32_t width, int32_t heigh
 /* WebPPictureImportRGBA over bands of rows, on several threads when asked. Its conversion
  * works on each pair of rows alone, so the bands give the very planes one import of the whole
  * picture gives; a band also fits the cache, which makes even one thread faster. */
-static int MOT_ImportSplit(WebPPicture* picture, const uint8_t* rgba, int32_t stride, int32_t threads) {
+static int MOT_ImportSplit(WebPPicture* picture, const uint8_t* rgba, int32_t stride, int32_t threads, int discard) {
     const int32_t bands = (picture->height + MOT_BAND_ROWS - 1) / MOT_BAND_ROWS;
     MOT_ImportJob jobs[MOT_MAX_THREADS];
     pthread_t ids[MOT_MAX_THREADS];
@@ -130,6 +150,7 @@ static int MOT_ImportSplit(WebPPicture* picture, const uint8_t* rgba, int32_t st
         jobs[i].picture = picture;
         jobs[i].firstBand = (int32_t)((int64_t)bands * i / threads);
         jobs[i].endBand = (int32_t)((int64_t)bands * (i + 1) / threads);
+        jobs[i].discard = discard;
         jobs[i].ok = 1;
         started[i] = i > 0 && pthread_create(&ids[i], NULL, MOT_ImportBands, &jobs[i]) == 0;
         if (i > 0 && !started[i]) MOT_ImportBands(&jobs[i]);
@@ -181,7 +202,7 @@ int MOT_EncodeRGBA(const uint8_t* rgba, int32_t width, int32_t height, int32_t s
     picture.use_argb = lossless ? 1 : 0;
     picture.width = width;
     picture.height = height;
-    if (!MOT_ImportSplit(&picture, rgba, stride, threads)) {
+    if (!MOT_ImportSplit(&picture, rgba, stride, threads, release != NULL)) {
         WebPPictureFree(&picture);
         return 0;
     }

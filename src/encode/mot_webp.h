@@ -12,7 +12,9 @@ extern "C" {
 /* threads: how many threads may share the work (1 keeps it on the calling one); the bytes
  * are the same for any number. release, when not null, is called with context once libwebp
  * holds the pixels in its own picture: they are not read after that, and the caller may free
- * them while the encoding runs. */
+ * them while the encoding runs. Giving release also lets the shim hand the pixels' memory back
+ * to the system, in whole pages, as it reads them: a caller that gives it must not read the
+ * pixels again (they may read as zeros). */
 int MOT_EncodeRGBA(const uint8_t* rgba, int32_t width, int32_t height, int32_t stride, float quality, int32_t lossless,
                    int32_t nearLossless, int32_t method, int32_t threads, void (*release)(void*), void* context,
                    uint8_t** out, size_t* outLength);

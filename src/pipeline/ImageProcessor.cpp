@@ -73,13 +73,16 @@ std::optional<ProcessResult> process(const PixelImage& image, const ProcessingSe
     Bytes raster;
     SplitMix64 rng(seed);
 
+    // The working raster is made by the first step that writes one: the crop, else the first
+    // distortion (which reads the input itself), else a copy for the steps that work in place.
+    bool made = false;
+
     // 1. Micro crop: one pixel off every edge.
     if (settings.microGeometry && W >= 5 && H >= 5) {
         raster = microCrop(image.rgba, W, H);
+        made = true;
         W -= 2;
         H -= 2;
-    } else {
-        raster = copyRaster(image.rgba);
     }
 
     // 2-5. Distortions: each reads the raster as it was and writes a new one into `spare`, which
@@ -87,24 +90,24 @@ std::optional<ProcessResult> process(const PixelImage& image, const ProcessingSe
     // fault in than a pass itself); it is released after the last.
     {
         Bytes spare;
-        if (const auto a = strength::warpAmplitude(settings.warpIntensity); settings.warpEnabled && a) {
-            effects::warp(raster, W, H, *a, spare);
+        auto distort = [&](auto&& pass) {
+            pass(made ? raster : image.rgba, spare);
             raster.swap(spare);
-        }
-        if (const auto a = strength::waveAmplitude(settings.waveIntensity); settings.waveEnabled && a) {
-            effects::wave(raster, W, H, *a, spare);
-            raster.swap(spare);
-        }
-        if (const auto angle = strength::twirlAngle(settings.twirlIntensity); settings.twirlEnabled && angle) {
-            effects::twirl(raster, W, H, *angle, spare);
-            raster.swap(spare);
-        }
+            made = true;
+        };
+        if (const auto a = strength::warpAmplitude(settings.warpIntensity); settings.warpEnabled && a)
+            distort([&](const Bytes& from, Bytes& to) { effects::warp(from, W, H, *a, to); });
+        if (const auto a = strength::waveAmplitude(settings.waveIntensity); settings.waveEnabled && a)
+            distort([&](const Bytes& from, Bytes& to) { effects::wave(from, W, H, *a, to); });
+        if (const auto angle = strength::twirlAngle(settings.twirlIntensity); settings.twirlEnabled && angle)
+            distort([&](const Bytes& from, Bytes& to) { effects::twirl(from, W, H, *angle, to); });
         const auto n = strength::motionBlurHalfLength(settings.motionBlurIntensity);
-        if (settings.motionBlurEnabled && n) {
-            effects::motionBlur(raster, W, H, *n, settings.motionBlurAngle, spare);
-            raster.swap(spare);
-        }
+        if (settings.motionBlurEnabled && n)
+            distort([&](const Bytes& from, Bytes& to) {
+                effects::motionBlur(from, W, H, *n, settings.motionBlurAngle, to);
+            });
     }
+    if (!made) raster = copyRaster(image.rgba);
 
     // 6-10. Tone and texture filters, in place; each leaves the raster alone at a strength too
     // small to change it.
