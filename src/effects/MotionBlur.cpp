@@ -122,23 +122,24 @@ __attribute__((target("avx2"), always_inline)) inline __m256d widen(const std::u
 // for x from 0 to pixels - 1, with fractions fx and fy: one pixel's four channels per vector,
 // every lane doing the plain sampler's operations in its order (no fused multiply-add), so
 // every byte is the same. Each source pixel is widened once and serves as both neighbours.
+// The sums are whole numbers far below 2^53, exact in doubles.
 __attribute__((target("avx2"))) void addSamplesAvx2(const std::uint8_t* top, const std::uint8_t* bottom,
-                                                    std::int64_t pixels, double fx, double fy, std::uint32_t* sums) {
-    const __m256d vfx = _mm256_set1_pd(fx), vfy = _mm256_set1_pd(fy), zero = _mm256_setzero_pd(),
-                  full = _mm256_set1_pd(255.0), half = _mm256_set1_pd(0.5), one = _mm256_set1_pd(1.0);
+                                                    std::int64_t pixels, double fx, double fy, double* sums) {
+    const __m256d vfx = _mm256_set1_pd(fx), vfy = _mm256_set1_pd(fy), half = _mm256_set1_pd(0.5),
+                  one = _mm256_set1_pd(1.0);
     __m256d a = widen(top), d = widen(bottom);
     for (std::int64_t x = 0; x < pixels; ++x) {
         const __m256d b = widen(top + (x + 1) * 4), e = widen(bottom + (x + 1) * 4);
         const __m256d upper = _mm256_add_pd(_mm256_mul_pd(vfx, _mm256_sub_pd(b, a)), a);
         const __m256d lower = _mm256_add_pd(_mm256_mul_pd(vfx, _mm256_sub_pd(e, d)), d);
         const __m256d v = _mm256_add_pd(upper, _mm256_mul_pd(vfy, _mm256_sub_pd(lower, upper)));
-        // toByte: limit to 0..255, then the whole part plus one where the fraction is a half or more.
-        const __m256d c = _mm256_min_pd(_mm256_max_pd(v, zero), full);
-        const __m256d whole = _mm256_floor_pd(c);
-        const __m256d up = _mm256_and_pd(_mm256_cmp_pd(_mm256_sub_pd(c, whole), half, _CMP_GE_OQ), one);
-        const __m128i rounded = _mm256_cvttpd_epi32(_mm256_add_pd(whole, up));
-        auto* sum = reinterpret_cast<__m128i*>(sums + x * 4);
-        _mm_storeu_si128(sum, _mm_add_epi32(_mm_loadu_si128(sum), rounded));
+        // toByte without its limits: each step above moves between two values of 0..255, and
+        // rounding keeps it there (at worst a hair below 0, which still rounds to 0). So the
+        // whole part, plus one where the fraction is a half or more.
+        const __m256d whole = _mm256_floor_pd(v);
+        const __m256d up = _mm256_and_pd(_mm256_cmp_pd(_mm256_sub_pd(v, whole), half, _CMP_GE_OQ), one);
+        double* sum = sums + x * 4;
+        _mm256_storeu_pd(sum, _mm256_add_pd(_mm256_loadu_pd(sum), _mm256_add_pd(whole, up)));
         a = b;
         d = e;
     }
@@ -146,7 +147,7 @@ __attribute__((target("avx2"))) void addSamplesAvx2(const std::uint8_t* top, con
 #endif
 
 void addSamples(const std::uint8_t* top, const std::uint8_t* bottom, std::int64_t pixels, double fx, double fy,
-                std::uint32_t* sums) {
+                double* sums) {
 #if defined(__x86_64__)
     static const bool avx2 = __builtin_cpu_supports("avx2");
     if (avx2) return addSamplesAvx2(top, bottom, pixels, fx, fy, sums);
@@ -160,9 +161,8 @@ void addSamples(const std::uint8_t* top, const std::uint8_t* bottom, std::int64_
     }
 }
 
-// The general case: 2n+1 bilinear samples per pixel, summed in integers (exact, like the
-// real-valued sum of integer samples). Each task works row by row and tap by tap, and a tap's
-// stretches go through the vector sampler.
+// The general case: 2n+1 bilinear samples per pixel, summed (exactly, being whole numbers). Each task works row by row
+// and tap by tap, and a tap's stretches go through the vector sampler.
 void smearAlong(const Bytes& src, std::int64_t width, std::int64_t height, std::int64_t n, double c, double s,
                 Bytes& out) {
     const std::uint8_t* from = src.data();
@@ -175,7 +175,7 @@ void smearAlong(const Bytes& src, std::int64_t width, std::int64_t height, std::
         stretches.push_back(stretchesOfTap(c * k, width));
     }
     parallelFor(height, rowsPerTask(width), [&](std::int64_t y0, std::int64_t y1) {
-        std::vector<std::uint32_t> sums(static_cast<std::size_t>(width * 4));
+        std::vector<double> sums(static_cast<std::size_t>(width * 4));
         std::uint8_t sample[4];
         for (std::int64_t y = y0; y < y1; ++y) {
             std::fill(sums.begin(), sums.end(), 0);
@@ -195,7 +195,7 @@ void smearAlong(const Bytes& src, std::int64_t width, std::int64_t height, std::
                 }
             }
             std::uint8_t* dst = to + y * width * 4;
-            for (std::int64_t i = 0; i < width * 4; ++i) dst[i] = mean(sums[i]);
+            for (std::int64_t i = 0; i < width * 4; ++i) dst[i] = mean(static_cast<std::uint64_t>(sums[i]));
         }
     });
 }
@@ -204,7 +204,7 @@ void smearAlong(const Bytes& src, std::int64_t width, std::int64_t height, std::
 
 void motionBlur(const Bytes& src, std::int64_t width, std::int64_t height, std::int64_t halfLength, double angleDegrees,
                 Bytes& out) {
-    // Far beyond any picture's size; keeps the 32-bit sums and the rounded mean exact.
+    // Far beyond any picture's size; keeps the sums and the rounded mean exact.
     halfLength = std::min<std::int64_t>(halfLength, std::int64_t{1} << 22);
     const double phi = (angleDegrees * kPi) / 180;
     const double s = std::sin(phi), c = std::cos(phi);
