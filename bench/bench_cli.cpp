@@ -1,6 +1,8 @@
 // The command line on a 24-megapixel photo against the tools that do the same job alone, each
 // pair measured in the same run: commands alternate (A B, then B A, ...) so that a busy moment
-// of the machine falls on both, and the figures are medians. Ratios are ours / baseline.
+// of the machine falls on both, and the figures are medians. Ratios are ours / baseline, of
+// wall time (what the user waits) and of processor time (steadier on a shared machine, but
+// blind to work spread over several cores).
 //
 //   bench_cli [repeats] [mottler] [rows]   (defaults: 5, the mottler built beside this program,
 //                                           every row; rows "14" runs rows 1 and 4 only)
@@ -119,8 +121,8 @@ void pair(const std::string& title, const Side& ours, const Side& baseline) {
         if (!oursFirst && i < ours.runs) a.push_back(run(ours.argv, ours.env));
     }
     const Result ra = summary(a), rb = summary(b);
-    std::printf("%-58s ratio %5.2f  (peak %+.1f rasters)\n", title.c_str(), ra.wall / rb.wall,
-                (ra.peak - rb.peak) / kRasterBytes);
+    std::printf("%-58s ratio %5.2f  (cpu %.2f, peak %+.1f rasters)\n", title.c_str(), ra.wall / rb.wall,
+                ra.cpu / rb.cpu, (ra.peak - rb.peak) / kRasterBytes);
     printSide("ours", ours, ra);
     printSide("baseline", baseline, rb);
     std::fflush(stdout);

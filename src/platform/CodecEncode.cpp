@@ -5,6 +5,15 @@
 #include "platform/VipsHandles.h"
 
 namespace quelso::ImageCodec {
+namespace {
+
+gint64 append(VipsTargetCustom*, const void* data, gint64 length, Bytes* file) {
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    file->insert(file->end(), bytes, bytes + length);
+    return length;
+}
+
+} // namespace
 
 std::optional<Bytes> encode(const std::uint8_t* pixels, int bands, int width, int height, SaveFormat format,
                             int quality) {
@@ -20,30 +29,31 @@ std::optional<Bytes> encode(const std::uint8_t* pixels, int bands, int width, in
     const Bytes& profile = srgbProfile();
     vips_image_set_blob_copy(tagged.get(), VIPS_META_ICC_NAME, profile.data(), profile.size());
 
-    void* buffer = nullptr;
-    std::size_t length = 0;
+    // The saver writes straight into the result: no growing buffer of its own to copy from. A
+    // PNG of noisy pixels can be nearly as large as the raster; memory reserved and never
+    // written costs nothing.
+    Bytes file;
+    if (format == SaveFormat::png) file.reserve(size + size / 64 + (1 << 16));
+    Target target(vips_target_custom_new());
+    if (!target) return failed<Bytes>();
+    g_signal_connect(target.get(), "write", G_CALLBACK(append), &file);
+    VipsTarget* to = VIPS_TARGET(target.get());
     int rc = -1;
     switch (format) {
     case SaveFormat::png:
-        rc = vips_pngsave_buffer(tagged.get(), &buffer, &length, nullptr);
+        rc = vips_pngsave_target(tagged.get(), to, nullptr);
         break;
     case SaveFormat::heif:
-        rc = vips_heifsave_buffer(tagged.get(), &buffer, &length, "Q", quality, nullptr);
+        rc = vips_heifsave_target(tagged.get(), to, "Q", quality, nullptr);
         break;
     case SaveFormat::jpeg:
         // libvips would add an EXIF block of its own unless stripped, and stripping drops the
         // profile too.
-        rc = vips_jpegsave_buffer(tagged.get(), &buffer, &length, "Q", quality, "strip", TRUE, nullptr);
+        rc = vips_jpegsave_target(tagged.get(), to, "Q", quality, "strip", TRUE, nullptr);
         break;
     }
-    if (rc != 0 || !buffer) {
-        g_free(buffer);
-        return failed<Bytes>();
-    }
-    const auto* bytes = static_cast<const std::uint8_t*>(buffer);
-    Bytes result(bytes, bytes + length);
-    g_free(buffer);
-    return result;
+    if (rc != 0 || file.empty()) return failed<Bytes>();
+    return file;
 }
 
 } // namespace quelso::ImageCodec

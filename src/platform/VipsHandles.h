@@ -15,6 +15,7 @@ struct Unref {
 };
 using Image = std::unique_ptr<VipsImage, Unref>;
 using Source = std::unique_ptr<VipsSource, Unref>;
+using Target = std::unique_ptr<VipsTargetCustom, Unref>;
 
 // The engine never prints: libvips' errors are cleared once a call has turned them into an
 // absent result.
