@@ -138,6 +138,10 @@ std::optional<PixelImage> render(VipsImage* srgb, Bytes reuse) {
                  static_cast<std::size_t>(result.width),
                  static_cast<std::size_t>(result.width * result.height * 4),
                  {}};
+    // One worker: when a damaged file fails a tile while a second worker is taking the next
+    // one, this libvips (8.14) stops its pool outside the pool's lock and then aborts the
+    // whole process on an assertion. The loader reads in order either way, so little is lost.
+    vips_image_set_int(srgb, VIPS_META_CONCURRENCY, 1);
     if (vips_sink_disc(srgb, copyRows, &sink) != 0 || sink.raster.size() != sink.size) return failed<PixelImage>();
     result.rgba = std::move(sink.raster);
     return result;
