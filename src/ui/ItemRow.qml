@@ -128,11 +128,9 @@ Rectangle {
             height: 30
             anchors.verticalCenter: parent.verticalCenter
 
-            BusyIndicator {
+            Spinner {
                 objectName: "spinner"
                 anchors.centerIn: parent
-                width: 20
-                height: 20
                 visible: running
                 running: row.status === ImageItem.Processing
                 Accessible.name: "Processing"

@@ -107,6 +107,9 @@ int main(int argc, char** argv) {
     save(shot, folder, "3-running.png");
     expect(model.isProcessing(), "running: the run ended before the picture was taken");
     expect(pixelsNear(shot, QColor(232, 72, 62)) > 150, "running: no red Stop pill");
+    // The rows' trailing corner, right of their text: only the spinners are blue there.
+    expect(pixelsNear(shot.copy(shot.width() * 0.55, 90, shot.width() * 0.12, 250), QColor(0, 122, 255)) > 40,
+           "running: no spinner in the processing rows");
     expect(waitFor([&] { return !model.isProcessing(); }), "running: the run did not end");
     model.settings()->setSmartRename(true);
 
