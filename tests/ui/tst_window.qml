@@ -15,7 +15,7 @@ ViewCase {
         return rows.currentItem
     }
 
-    function test_emptyList() {
+    function test_emptyListThenCountsIntakeAndThumbnails() {
         verify(find("addImagesButton").visible, "the drop prompt shows")
         verify(!find("rows").visible)
         verify(!find("trashButton").enabled)
@@ -25,15 +25,19 @@ ViewCase {
         compare(find("pendingText").text, "0 Conversions")
         // An empty list has nothing to run: the pill and the shortcut do nothing.
         mouseClick(run)
+        keyClick(Qt.Key_Return, Qt.ControlModifier)
         verify(!model.isProcessing)
-    }
 
-    function test_pendingCountsAndIntake() {
         model.addFiles([fixtures.picture("one.PNG", 40, 30)])
         compare(find("pendingText").text, "1 Conversion")
         verify(find("trashButton").enabled)
         verify(find("runPill").enabled)
         verify(!find("addImagesButton").visible, "the list replaces the drop prompt")
+        // The thumbnail is made in the background; once it is there the symbol goes.
+        const first = rowAt(0)
+        tryCompare(findChild(first, "thumbnail"), "status", Image.Ready, 10000)
+        verify(!findChild(first, "placeholder").visible)
+        compare(first.metaLine.split(" · ").slice(1).join(" · "), "40×30 · PNG")
         // Not images, and a folder: dropped silently.
         model.addUrls([fixtures.textFile("notes.txt", "hi"), fixtures.folder("sub")])
         compare(model.count, 1)
@@ -47,17 +51,6 @@ ViewCase {
         verify(findChild(broken, "runButton").visible, "a failed row can be run again")
         compare(find("pendingText").text, "2 Conversions")
         compare(broken.metaLine, "13 B · 0×0 · IMG")
-    }
-
-    function test_thumbnailReplacesPlaceholder() {
-        model.addFiles([fixtures.picture("wide.jpg", 300, 200)])
-        const row = rowAt(0)
-        const placeholder = findChild(row, "placeholder")
-        const picture = findChild(row, "thumbnail")
-        // The thumbnail is made in the background; until then the row shows the symbol.
-        tryCompare(picture, "status", Image.Ready, 10000)
-        verify(!placeholder.visible)
-        compare(row.metaLine.split(" · ").slice(1).join(" · "), "300×200 · JPEG")
     }
 
     function test_runStopAndDoneRow() {
