@@ -155,13 +155,9 @@ TEST_F(Cli, LossyWithoutWatermarkAndNoCheck) {
     EXPECT_THAT(test::run({"webpinfo", out}).out, HasSubstr("Format: Lossy"));
 
     // The label shows the quality the encoder used: truncated, and within 0 to 100 where
-    // JPEG and HEIF clamp it. A quality that is not a finite number is ignored.
-    for (const auto& [quality, format, label] :
-         std::vector<std::array<std::string, 3>>{{"55.9", "webp", "lossy q55  "},
-                                                 {"1e308", "jpeg", "lossy q100  "},
-                                                 {"-1e308", "heif", "lossy q0  "},
-                                                 {"inf", "jpeg", "lossy q70  "},
-                                                 {"nan", "webp", "lossy q70  "}}) {
+    // JPEG and HEIF clamp it.
+    for (const auto& [quality, format, label] : std::vector<std::array<std::string, 3>>{
+             {"55.9", "webp", "lossy q55  "}, {"1e308", "jpeg", "lossy q100  "}, {"-1e308", "heif", "lossy q0  "}}) {
         const auto q =
             cli({"--cli", "--in", in, "--out", out, "--quality", quality, "--format", format, "--no-rename"});
         EXPECT_EQ(q.exitCode, 0) << quality << q.err;
