@@ -48,18 +48,6 @@ TEST(Files, ReadsOnlyBoundedRegularFiles) {
     EXPECT_EQ(why, "larger than 64 MiB");
 }
 
-TEST(Files, WritesGetThePermissionsOfAPlainCreate) {
-    test::TempDir dir;
-    const mode_t previous = ::umask(027);
-    const std::vector<std::uint8_t> data{1};
-    EXPECT_FALSE(Files::write(dir.file("w.bin"), data));
-    const auto created = Files::createUnique(
-        dir.path().string(), [](int n) { return Files::numberedName("c", n, "bin"); }, data);
-    ::umask(previous);
-    EXPECT_EQ(fs::status(dir.path() / "w.bin").permissions(), fs::perms(0640));
-    EXPECT_EQ(fs::status(created.path).permissions(), fs::perms(0640));
-}
-
 // What an interrupt removes: the files registered as being written, and nothing else.
 TEST(Files, TrackedTemporaryFilesAreRemovedAtOnce) {
     test::TempDir dir;
@@ -111,20 +99,34 @@ TEST(Files, ConcurrentWritersOfOneNameEachGetTheirOwnFile) {
     EXPECT_EQ(namesIn(dir.path()), expected) << "no temporary file is left";
 }
 
-TEST(Files, FailedWritesLeaveNothingBehind) {
+// A write swaps a whole file in with the permissions of a plain create, or leaves nothing.
+TEST(Files, WritesAreWholeFilesWithPlainPermissionsOrNothing) {
     test::TempDir dir;
     const std::vector<std::uint8_t> data{9, 9};
-    const auto created = Files::createUnique(
+    const auto failed = Files::createUnique(
         dir.file("missing-folder"), [](int n) { return Files::numberedName("x", n, "png"); }, data);
-    EXPECT_TRUE(created.path.empty());
-    EXPECT_FALSE(created.error.empty());
+    EXPECT_TRUE(failed.path.empty());
+    EXPECT_FALSE(failed.error.empty());
     EXPECT_TRUE(Files::write(dir.file("missing-folder/x.png"), data));
 
-    // A replacing write swaps the whole file in; nothing else stays in the folder.
     test::writeFile(dir.path() / "out.png", std::string("old"));
     EXPECT_FALSE(Files::write(dir.file("out.png"), data));
+    const mode_t previous = ::umask(027);
+    EXPECT_FALSE(Files::write(dir.file("w.bin"), data));
+    const auto created = Files::createUnique(
+        dir.path().string(), [](int n) { return Files::numberedName("c", n, "bin"); }, data);
+    ::umask(previous);
     EXPECT_EQ(test::readFile(dir.path() / "out.png"), test::Bytes(data.begin(), data.end()));
-    EXPECT_EQ(namesIn(dir.path()), (std::set<std::string>{"out.png"}));
+    EXPECT_EQ(fs::status(dir.path() / "w.bin").permissions(), fs::perms(0640));
+    EXPECT_EQ(fs::status(created.path).permissions(), fs::perms(0640));
+    // The temporary file's short name never stands in the way of the longest final name.
+    const std::string longest(251, 'n'); // 255 bytes with the extension
+    EXPECT_FALSE(Files::write(dir.file(longest + ".png"), data));
+    EXPECT_FALSE(Files::createUnique(
+                     dir.path().string(), [&](int) { return longest + ".bin"; }, data)
+                     .path.empty());
+    EXPECT_EQ(namesIn(dir.path()),
+              (std::set<std::string>{"c.bin", "out.png", "w.bin", longest + ".png", longest + ".bin"}));
 }
 
 } // namespace

@@ -7,32 +7,35 @@
 namespace quelso {
 namespace {
 
-TEST(Settings, WatermarkTextIsTrimmedByUnicodeWhiteSpace) {
-    ProcessingSettings s;
-    s.watermarkText = " \n\t \r\n";
-    EXPECT_TRUE(s.watermarkContent().isNone());
-    s.watermarkText = "  Hi \n";
-    ASSERT_TRUE(s.watermarkContent().asText());
-    EXPECT_EQ(*s.watermarkContent().asText(), "Hi");
-    // No-break space, ideographic space and line separator count as white space too.
-    s.watermarkText = "\u00A0\u3000caf\u00E9 au lait\u2028";
-    EXPECT_EQ(*s.watermarkContent().asText(), "caf\u00E9 au lait");
-    s.watermarkText = "\u00A0\u2029";
-    EXPECT_TRUE(s.watermarkContent().isNone());
+// The watermark's text, or absent when it carries none.
+std::optional<std::string> text(const ProcessingSettings& s) {
+    const WatermarkContent content = s.watermarkContent();
+    return content.asText() ? std::optional(*content.asText()) : std::nullopt;
 }
 
-TEST(Settings, ImageWinsOverTextUnlessEmpty) {
+// An image wins over text; text counts once trimmed of Unicode white space.
+TEST(Settings, WatermarkContentIsTheImageOrTheTrimmedText) {
     ProcessingSettings s;
     EXPECT_TRUE(s.watermarkContent().isNone());
-    s.watermarkText = "Hi";
+    for (const auto& [raw, trimmed] : std::vector<std::pair<std::string, std::string>>{
+             {" \n\t \r\n", ""},
+             {"  Hi \n", "Hi"},
+             // No-break space, ideographic space and the line and paragraph separators too.
+             {"\u00A0\u3000caf\u00E9 au lait\u2028", "caf\u00E9 au lait"},
+             {"\u00A0\u2029", ""}}) {
+        s.watermarkText = raw;
+        EXPECT_EQ(text(s), trimmed.empty() ? std::nullopt : std::optional(trimmed)) << raw;
+        EXPECT_EQ(s.watermarkContent().isNone(), trimmed.empty()) << raw;
+    }
     s.watermarkImagePNG = Bytes{};
-    ASSERT_TRUE(s.watermarkContent().asText());
+    s.watermarkText = "Hi";
+    EXPECT_EQ(text(s), "Hi") << "an empty image is no image";
     s.watermarkImagePNG = Bytes{1, 2, 3};
     ASSERT_TRUE(s.watermarkContent().asImage());
     EXPECT_EQ(*s.watermarkContent().asImage(), (Bytes{1, 2, 3}));
 }
 
-// Lossless is forced only for WebP carrying an invisible watermark; the defaults carry none.
+// Lossless is forced only for WebP carrying an invisible watermark.
 TEST(Settings, LosslessOnlyForWebPWithAnInvisibleWatermark) {
     ProcessingSettings s;
     s.invisible = true;
@@ -48,15 +51,12 @@ TEST(Settings, LosslessOnlyForWebPWithAnInvisibleWatermark) {
     EXPECT_FALSE(s.mustBeLossless());
 }
 
-TEST(Settings, RawValuesAreCaseSensitive) {
+TEST(Settings, RawValuesRoundTripAndAreCaseSensitive) {
+    for (OutputFormat f : OutputFormats::allCases)
+        EXPECT_EQ(OutputFormats::fromRawValue(OutputFormats::rawValue(f)), f);
     EXPECT_FALSE(OutputFormats::fromRawValue("WEBP"));
-    EXPECT_EQ(OutputFormats::fromRawValue("webp"), OutputFormat::webp);
     EXPECT_FALSE(RenameProviders::fromRawValue("openai"));
     EXPECT_EQ(RenameProviders::fromRawValue("openAI"), RenameProvider::openAI);
-    EXPECT_EQ(OutputFormats::fileExtension(OutputFormat::jpeg), "jpg");
-    EXPECT_EQ(OutputFormats::fileExtension(OutputFormat::heif), "heic");
-    for (OutputFormat f : {OutputFormat::webp, OutputFormat::png, OutputFormat::jpeg, OutputFormat::heif})
-        EXPECT_EQ(OutputFormats::isLossy(f), f == OutputFormat::jpeg || f == OutputFormat::heif);
 }
 
 TEST(Settings, EqualityComparesEveryField) {

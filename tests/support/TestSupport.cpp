@@ -1,16 +1,18 @@
 #include "TestSupport.h"
 
-#include <poll.h>
-#include <signal.h>
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <stdexcept>
+
+extern char** environ;
 
 namespace quelso::test {
 
@@ -48,80 +50,45 @@ std::set<std::string> namesIn(const std::filesystem::path& folder) {
     return names;
 }
 
+pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>& environment, const std::string& in,
+            const std::string& out, const std::string& err) {
+    if (argv.empty()) return -1;
+    std::vector<std::string> entries = environment;
+    for (char** e = environ; *e; ++e) {
+        const std::string_view entry(*e);
+        const auto named = [&](const std::string& given) {
+            return given.substr(0, given.find('=') + 1) == entry.substr(0, entry.find('=') + 1);
+        };
+        if (std::none_of(environment.begin(), environment.end(), named)) entries.emplace_back(entry);
+    }
+    std::vector<char*> args, envp;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    for (auto& e : entries) envp.push_back(e.data());
+    args.push_back(nullptr);
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data()) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+// The streams go through files, so a child that writes much while we wait cannot block.
 CommandResult run(const std::vector<std::string>& argv, const std::string& input) {
     CommandResult result;
-    if (argv.empty()) return result;
-    int inPipe[2], outPipe[2], errPipe[2];
-    if (pipe(inPipe) != 0 || pipe(outPipe) != 0 || pipe(errPipe) != 0) return result;
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(inPipe[0], 0);
-        dup2(outPipe[1], 1);
-        dup2(errPipe[1], 2);
-        for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) close(fd);
-        std::vector<char*> args;
-        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    close(inPipe[0]);
-    close(outPipe[1]);
-    close(errPipe[1]);
-    if (pid < 0) {
-        close(inPipe[1]);
-        close(outPipe[0]);
-        close(errPipe[0]);
-        return result;
-    }
-    // The child may stop reading early; a broken pipe must not end the test program.
-    struct sigaction ignore {
-    }, previous{};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGPIPE, &ignore, &previous);
-
-    std::size_t written = 0;
-    int inFd = inPipe[1];
-    if (input.empty()) {
-        close(inFd);
-        inFd = -1;
-    }
-    std::string* sinks[2] = {&result.out, &result.err};
-    int fds[2] = {outPipe[0], errPipe[0]};
-    while (fds[0] >= 0 || fds[1] >= 0) {
-        pollfd polls[3];
-        int n = 0;
-        for (int i = 0; i < 2; ++i) polls[n++] = {fds[i], POLLIN, 0};
-        polls[n++] = {inFd, POLLOUT, 0};
-        if (poll(polls, n, -1) < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i] < 0 || !(polls[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-            char buffer[65536];
-            const ssize_t got = read(fds[i], buffer, sizeof buffer);
-            if (got > 0) {
-                sinks[i]->append(buffer, static_cast<std::size_t>(got));
-            } else if (got == 0 || errno != EINTR) {
-                close(fds[i]);
-                fds[i] = -1;
-            }
-        }
-        if (inFd >= 0 && (polls[2].revents & (POLLOUT | POLLERR | POLLHUP))) {
-            const ssize_t put = write(inFd, input.data() + written, input.size() - written);
-            if (put > 0) written += static_cast<std::size_t>(put);
-            if (put < 0 || written == input.size()) {
-                close(inFd);
-                inFd = -1;
-            }
-        }
-    }
-    if (inFd >= 0) close(inFd);
-    sigaction(SIGPIPE, &previous, nullptr);
-
+    const TempDir streams;
+    writeFile(streams.path() / "in", input);
+    const pid_t pid = spawn(argv, {}, streams.file("in"), streams.file("out"), streams.file("err"));
+    if (pid < 0) return result;
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
+    const Bytes out = readFile(streams.path() / "out"), err = readFile(streams.path() / "err");
+    result.out.assign(out.begin(), out.end());
+    result.err.assign(err.begin(), err.end());
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/types.h>
+
 namespace quelso::test {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -40,8 +42,13 @@ struct CommandResult {
     std::string err;   // standard error
 };
 
-// Runs argv[0] (searched in PATH) with the given arguments, feeding `input` to its standard
-// input, and waits for it. No shell is involved, so arguments need no quoting.
+// Starts argv[0] (searched in PATH) without waiting for it: its environment is this process's
+// with the "NAME=value" entries given added or put in place, its standard streams the files
+// named. Returns the child's process id, or -1. No shell is involved, so arguments need no quoting.
+pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>& environment = {},
+            const std::string& in = "/dev/null", const std::string& out = "/dev/null",
+            const std::string& err = "/dev/null");
+// Runs argv[0] as spawn() does, feeding `input` to its standard input, and waits for it.
 CommandResult run(const std::vector<std::string>& argv, const std::string& input = {});
 
 // Rasters for fixtures: 8-bit, `bands` interleaved channels per pixel, rows packed.

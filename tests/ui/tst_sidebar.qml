@@ -5,34 +5,9 @@ import Quelso.Model
 
 // The settings sidebar over a real model: sections, warnings at their thresholds, the badge,
 // placeholders, the key test, and controls writing into the settings.
-TestCase {
-    id: test
+ViewCase {
     name: "Sidebar"
-    when: windowShown
-    visible: true
-    width: 1000
-    height: 800
 
-    Component {
-        id: contentView
-        ContentView {}
-    }
-
-    property var view
-    property var model
-    property var settings
-
-    function init() {
-        model = fixtures.newModel()
-        settings = model.settings
-        view = createTemporaryObject(contentView, test, { appModel: model, width: 1000, height: 800 })
-        verify(view)
-    }
-    function find(name, parentItem) {
-        const item = findChild(parentItem || view, name)
-        verify(item, name)
-        return item
-    }
     // Scrolls the sidebar so that the item is in sight, then clicks it.
     function click(item) {
         const flick = find("sidebarScroll").contentItem
@@ -74,7 +49,6 @@ TestCase {
         mouseClick(find("chip1"))
         compare(settings.outputFormat, SettingsModel.Png)
         verify(!slider.enabled)
-        compare(slider.opacity, 0.4)
         compare(note.text, "PNG is always lossless — the slider has no effect.")
         // An invisible watermark with content turns WebP lossless.
         mouseClick(find("chip0"))
@@ -84,43 +58,31 @@ TestCase {
         compare(note.text, "Invisible watermark on → lossless WebP so it survives.")
     }
 
-    function test_lossyWatermarkWarning() {
-        settings.outputFormat = SettingsModel.Jpeg
-        settings.invisible = true
-        verify(!visibleWarning("lossyWarning"), "no content, nothing to lose")
+    // Each step is a change to the settings and whether the warning shows after it.
+    function expectWarning(name, steps) {
+        for (const [change, shown] of steps) {
+            for (const key in change) settings[key] = change[key]
+            compare(visibleWarning(name), shown, name + " after " + JSON.stringify(change))
+        }
+    }
+
+    function test_warningsAtTheirThresholds() {
+        expectWarning("lossyWarning", [[{ outputFormat: SettingsModel.Jpeg, invisible: true }, false]]) // no content
         open("Watermark")
-        const field = find("watermarkTextField")
-        click(field)
+        click(find("watermarkTextField"))
         keyClick("h")
         keyClick("i")
         compare(settings.watermarkText, "hi")
-        verify(visibleWarning("lossyWarning"))
-        settings.outputFormat = SettingsModel.Heif
-        verify(visibleWarning("lossyWarning"))
-        settings.outputFormat = SettingsModel.Png
-        verify(!visibleWarning("lossyWarning"))
-        settings.outputFormat = SettingsModel.Heif
-        settings.watermarkText = "   "
-        verify(!visibleWarning("lossyWarning"), "blank text is no content")
-    }
-
-    function test_strongModificationWarning() {
+        expectWarning("lossyWarning", [[{}, true], [{ outputFormat: SettingsModel.Heif }, true],
+                                       [{ outputFormat: SettingsModel.Png }, false],
+                                       [{ outputFormat: SettingsModel.Heif, watermarkText: "   " }, false]])
         open("Modifications")
-        settings.noiseEnabled = true
-        settings.noiseStrength = 4
-        verify(!visibleWarning("strongWarning"))
-        settings.noiseStrength = 5
-        verify(visibleWarning("strongWarning"))
-        settings.noiseEnabled = false
-        verify(!visibleWarning("strongWarning"))
-        settings.vignetteEnabled = true
-        settings.vignetteIntensity = 1
-        verify(!visibleWarning("strongWarning"), "vignette never counts")
-        settings.blurEnabled = true
-        settings.blurIntensity = 0.5
-        verify(!visibleWarning("strongWarning"), "the threshold itself is not strong")
-        settings.blurIntensity = 0.51
-        verify(visibleWarning("strongWarning"))
+        // Vignette never counts, and a threshold itself is not strong.
+        expectWarning("strongWarning", [[{ noiseEnabled: true, noiseStrength: 4 }, false],
+                                        [{ noiseStrength: 5 }, true], [{ noiseEnabled: false }, false],
+                                        [{ vignetteEnabled: true, vignetteIntensity: 1 }, false],
+                                        [{ blurEnabled: true, blurIntensity: 0.5 }, false],
+                                        [{ blurIntensity: 0.51 }, true]])
     }
 
     function test_badgeCountsSwitches() {
@@ -152,18 +114,23 @@ TestCase {
         fail("no switch " + label)
     }
 
-    function test_effectSliderFollowsSwitch() {
+    function test_controlsFollowTheirSwitches() {
         const mods = open("Modifications")
         const warp = findToggle(mods, "Warp")
         const slider = warp.parent.children[1]
         verify(!slider.enabled)
-        compare(slider.opacity, 0.35)
         click(warp)
         verify(slider.enabled)
-        compare(slider.opacity, 1)
         slider.value = 0.8
         slider.moved()
         compare(settings.warpIntensity, 0.8)
+
+        open("Watermark")
+        const opacity = find("overlayOpacity")
+        verify(!opacity.visible)
+        click(findToggle(section("Watermark"), "Faint visible overlay"))
+        verify(settings.visible)
+        verify(opacity.visible)
     }
 
     function test_renamePlaceholdersAndKeyTest() {
@@ -201,16 +168,6 @@ TestCase {
         compare(status.text, "✗ Failed", "the result stays until the next test")
         settings.smartRename = false
         verify(!box.parent.visible)
-    }
-
-    function test_overlayOpacityHiddenWhileOff() {
-        open("Watermark")
-        const opacity = find("overlayOpacity")
-        verify(!opacity.visible)
-        const overlay = findToggle(section("Watermark"), "Faint visible overlay")
-        click(overlay)
-        verify(settings.visible)
-        verify(opacity.visible)
     }
 
     function test_destinationAndLogos() {

@@ -4,99 +4,65 @@ import Quelso
 import Quelso.Model
 
 // The main window's list column over a real model: empty state, counts, run pill, rows.
-TestCase {
-    id: test
+ViewCase {
     name: "Window"
-    when: windowShown
-    visible: true
-    width: 1000
     height: 640
 
-    Component {
-        id: contentView
-        ContentView {}
-    }
-
-    function makeView() {
-        const model = fixtures.newModel()
-        const view = createTemporaryObject(contentView, test, { appModel: model, width: 1000, height: 640 })
-        verify(view)
-        return view
-    }
-    function find(view, name) {
-        const item = findChild(view, name)
-        verify(item, name)
-        return item
-    }
-    function rowAt(view, index) {
-        const rows = find(view, "rows")
+    function rowAt(index) {
+        const rows = find("rows")
         rows.currentIndex = index
         verify(rows.currentItem)
         return rows.currentItem
     }
 
-    function test_emptyList() {
-        const view = makeView()
-        verify(find(view, "addImagesButton").visible, "the drop prompt shows")
-        verify(!find(view, "rows").visible)
-        verify(!find(view, "trashButton").enabled)
-        const run = find(view, "runPill")
+    function test_emptyListThenCountsIntakeAndThumbnails() {
+        verify(find("addImagesButton").visible, "the drop prompt shows")
+        verify(!find("rows").visible)
+        verify(!find("trashButton").enabled)
+        const run = find("runPill")
         verify(run.visible && !run.enabled)
-        verify(!find(view, "stopPill").visible)
-        compare(find(view, "pendingText").text, "0 Conversions")
+        verify(!find("stopPill").visible)
+        compare(find("pendingText").text, "0 Conversions")
         // An empty list has nothing to run: the pill and the shortcut do nothing.
         mouseClick(run)
-        verify(!view.appModel.isProcessing)
-    }
+        keyClick(Qt.Key_Return, Qt.ControlModifier)
+        verify(!model.isProcessing)
 
-    function test_pendingCountsAndIntake() {
-        const view = makeView()
-        const model = view.appModel
         model.addFiles([fixtures.picture("one.PNG", 40, 30)])
-        compare(find(view, "pendingText").text, "1 Conversion")
-        verify(find(view, "trashButton").enabled)
-        verify(find(view, "runPill").enabled)
-        verify(!find(view, "addImagesButton").visible, "the list replaces the drop prompt")
+        compare(find("pendingText").text, "1 Conversion")
+        verify(find("trashButton").enabled)
+        verify(find("runPill").enabled)
+        verify(!find("addImagesButton").visible, "the list replaces the drop prompt")
+        // The thumbnail is made in the background; once it is there the symbol goes.
+        const first = rowAt(0)
+        tryCompare(findChild(first, "thumbnail"), "status", Image.Ready, 10000)
+        verify(!findChild(first, "placeholder").visible)
+        compare(first.metaLine.split(" · ").slice(1).join(" · "), "40×30 · PNG")
         // Not images, and a folder: dropped silently.
         model.addUrls([fixtures.textFile("notes.txt", "hi"), fixtures.folder("sub")])
         compare(model.count, 1)
         // A failed item still counts as pending.
         model.addFiles([fixtures.textFile("broken.png", "not a picture")])
-        compare(find(view, "pendingText").text, "2 Conversions")
-        const broken = rowAt(view, 1)
+        compare(find("pendingText").text, "2 Conversions")
+        const broken = rowAt(1)
         mouseClick(findChild(broken, "runButton"))
         tryCompare(broken, "status", ImageItem.Failed, 10000)
         compare(findChild(broken, "statusLine").text, "Couldn’t read image")
         verify(findChild(broken, "runButton").visible, "a failed row can be run again")
-        compare(find(view, "pendingText").text, "2 Conversions")
+        compare(find("pendingText").text, "2 Conversions")
         compare(broken.metaLine, "13 B · 0×0 · IMG")
     }
 
-    function test_thumbnailReplacesPlaceholder() {
-        const view = makeView()
-        view.appModel.addFiles([fixtures.picture("wide.jpg", 300, 200)])
-        const row = rowAt(view, 0)
-        const placeholder = findChild(row, "placeholder")
-        const picture = findChild(row, "thumbnail")
-        // The thumbnail is made in the background; until then the row shows the symbol.
-        tryCompare(picture, "status", Image.Ready, 10000)
-        verify(!placeholder.visible)
-        compare(picture.sourceSize.width > 0, true)
-        compare(row.metaLine.split(" · ").slice(1).join(" · "), "300×200 · JPEG")
-    }
-
     function test_runStopAndDoneRow() {
-        const view = makeView()
-        const model = view.appModel
         model.settings.smartRename = false
         model.addFiles([fixtures.picture("big.png", 2400, 1800), fixtures.picture("small.png", 64, 48)])
-        mouseClick(find(view, "runPill"))
+        mouseClick(find("runPill"))
         verify(model.isProcessing)
-        const stop = find(view, "stopPill")
+        const stop = find("stopPill")
         verify(stop.visible)
         compare(stop.text, "Stop")
-        verify(!find(view, "runPill").visible)
-        const row = rowAt(view, 0)
+        verify(!find("runPill").visible)
+        const row = rowAt(0)
         verify(findChild(row, "spinner").visible, "a processing row spins")
         verify(!findChild(row, "runButton").visible)
         compare(findChild(row, "statusLine").text, "Processing…")
@@ -111,24 +77,22 @@ TestCase {
         verify(model.isProcessing)
         tryCompare(model, "isProcessing", false, 60000)
         for (let i = 0; i < 2; ++i) {
-            const done = rowAt(view, i)
+            const done = rowAt(i)
             compare(done.status, ImageItem.Done)
             verify(findChild(done, "revealButton").visible)
             verify(fixtures.exists(done.outputUrl))
             const summary = findChild(done, "statusLine").text
             verify(/^\d+\.\d% changed · \d+ (B|KB|MB)$/.test(summary), summary)
         }
-        compare(find(view, "pendingText").text, "0 Conversions")
+        compare(find("pendingText").text, "0 Conversions")
         // The stopped run's job may still write its file once the second run clears the stop.
-        verify(/\/big-unique(-2)?\.webp$/.test(rowAt(view, 0).outputUrl.toString()))
+        verify(/\/big-unique(-2)?\.webp$/.test(rowAt(0).outputUrl.toString()))
     }
 
     function test_contextMenuAndReveal() {
-        const view = makeView()
-        const model = view.appModel
         model.settings.smartRename = false
         model.addFiles([fixtures.picture("shown.png", 64, 48), fixtures.textFile("never.png", "x")])
-        const fresh = rowAt(view, 1)
+        const fresh = rowAt(1)
         mouseClick(fresh, 20, 20, Qt.RightButton)
         const menu = findChild(fresh, "rowMenu")
         tryCompare(menu, "opened", true)
@@ -138,7 +102,7 @@ TestCase {
         compare(menu.itemAt(3).text, "Remove")
         menu.close()
 
-        const row = rowAt(view, 0)
+        const row = rowAt(0)
         mouseClick(findChild(row, "runButton"))
         tryCompare(row, "status", ImageItem.Done, 30000)
         mouseClick(row, 20, 20, Qt.RightButton)
@@ -154,27 +118,22 @@ TestCase {
     }
 
     function test_removeSelectedAndRemoveAll() {
-        const view = makeView()
-        const model = view.appModel
         model.addFiles([fixtures.picture("a.png", 20, 20), fixtures.picture("b.png", 20, 20),
                         fixtures.picture("c.png", 20, 20)])
-        const middle = rowAt(view, 1)
-        const id = middle.itemId
+        const middle = rowAt(1)
         mouseClick(middle, 200, 10)
         keyClick(Qt.Key_Delete)
         compare(model.count, 2)
-        verify(rowAt(view, 0).fileName === "a.png" && rowAt(view, 1).fileName === "c.png", "order kept")
-        mouseClick(find(view, "removeAllButton"))
+        verify(rowAt(0).fileName === "a.png" && rowAt(1).fileName === "c.png", "order kept")
+        mouseClick(find("removeAllButton"))
         compare(model.count, 0)
-        verify(!find(view, "removeAllButton").enabled)
-        verify(find(view, "addImagesButton").visible)
+        verify(!find("removeAllButton").enabled)
+        verify(find("addImagesButton").visible)
     }
 
     function test_formatChips() {
-        const view = makeView()
-        const model = view.appModel
         compare(model.settings.outputFormat, SettingsModel.WebP)
-        const chips = [0, 1, 2, 3].map(i => find(view, "chip" + i))
+        const chips = [0, 1, 2, 3].map(i => find("chip" + i))
         compare(chips.map(c => c.text).join(" "), "WebP PNG JPEG HEIF")
         compare(chips[3].tip, "Output as HEIF")
         verify(chips[0].selected && !chips[3].selected)
