@@ -83,7 +83,9 @@ constexpr float sureUpsideDown = 2.0f;
 TesseractRecognizer::Reading confidentLines(tesseract::TessBaseAPI& engine, const std::vector<std::string>& languages) {
     TesseractRecognizer::Reading reading;
     std::unique_ptr<tesseract::ResultIterator> words(engine.GetIterator());
-    if (!words || words->Empty(tesseract::RIL_WORD)) return reading;
+    if (!words) return reading;
+    reading.noTextLines = words->Empty(tesseract::RIL_WORD);
+    if (reading.noTextLines) return reading;
     LineBuilder line;
     do {
         if (words->IsAtBeginningOf(tesseract::RIL_TEXTLINE)) line.flushInto(reading.lines);
@@ -217,8 +219,10 @@ TesseractRecognizer::recognizeEach(const PixelImage& picture,
     const Reading first = readUpright(page, groups[0]);
     runs[0] = first.lines;
     // Text in another script reads as doubtful words, so a picture the first run reads well
-    // is in that run's script: the other runs would score lower and only cost time.
-    if (first.readsWell()) return runs;
+    // is in that run's script: the other runs would score lower and only cost time. Where
+    // the layout found no line of text (it does not depend on the language), they would
+    // find none either.
+    if (first.readsWell() || first.noTextLines) return runs;
     // The other groups read side by side, each on a thread of its own.
     std::vector<std::thread> helpers;
     for (std::size_t i = 2; i < groups.size(); ++i) {

@@ -40,8 +40,9 @@ public:
     // One run's lines and how well it read the picture.
     struct Reading {
         std::vector<RecognizedLine> lines;
-        int words = 0;          // words found holding a letter or a digit
-        int confidentWords = 0; // those of them above the floor, in the run's script
+        int words = 0;            // words found holding a letter or a digit
+        int confidentWords = 0;   // those of them above the floor, in the run's script
+        bool noTextLines = false; // the run found no line of text at all
         bool readsWell() const;
         double score() const; // confidence times characters, summed over the lines
     };
