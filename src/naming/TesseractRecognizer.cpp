@@ -90,13 +90,16 @@ TesseractRecognizer::Reading confidentLines(tesseract::TessBaseAPI& engine, cons
     do {
         if (words->IsAtBeginningOf(tesseract::RIL_TEXTLINE)) line.flushInto(reading.lines);
         const std::unique_ptr<char[]> word(words->GetUTF8Text(tesseract::RIL_WORD));
+        if (!word) continue;
         // Tesseract reports blank "words" for empty regions, confidently.
-        if (!word || UnicodeText::letterNumberRuns(word.get()).empty()) continue;
-        ++reading.words;
-        const float confidence = words->Confidence(tesseract::RIL_WORD);
         const std::string_view text = trimmedWhitespace(word.get());
+        if (text.empty()) continue;
+        // Stray marks say nothing about how well the text was read.
+        const int legible = UnicodeText::letterNumberRuns(text).empty() ? 0 : 1;
+        reading.words += legible;
+        const float confidence = words->Confidence(tesseract::RIL_WORD);
         if (confidence < TesseractRecognizer::wordConfidenceFloor || !reportsWord(languages, text)) continue;
-        ++reading.confidentWords;
+        reading.confidentWords += legible;
         if (line.words > 0) line.text += ' ';
         line.text += text;
         line.confidenceSum += confidence;
