@@ -19,6 +19,7 @@ rows=(
   "$work/invoice/photo.jpg|the same invoice photographed: tinted, skewed, soft, unevenly lit (930 × 1316 JPEG)"
   "$work/invoice/rotated90.png|the scan turned by 90°"
   "$work/invoice/rotated180.png|the scan upside down"
+  "$work/invoice/rotated270.png|the scan turned by 90° the other way"
   "$work/invoice/skewed10.png|the scan turned by 10°"
   "$pictures/page.jpg|a photographed page of a textbook, unevenly lit"
   "$work/persian.png|four lines of Persian text"

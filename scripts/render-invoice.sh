@@ -2,8 +2,9 @@
 # Renders one invoice with ImageMagick and writes the pictures a user would name from it
 # into the given folder: scan.png (a clean 150 dpi scan), photo.jpg (the page photographed:
 # tinted paper, perspective, uneven light, soft focus, sensor noise, 930 x 1316 JPEG),
-# rotated90.png, rotated180.png and skewed10.png (the scan turned by those degrees). The
-# optional second argument seeds the photo's noise (default 7), so that a run is repeatable.
+# rotated90.png, rotated180.png, rotated270.png and skewed10.png (the scan turned clockwise by
+# those degrees). The optional second argument seeds the photo's noise (default 7), so that a
+# run is repeatable.
 set -euo pipefail
 out="$1"
 mkdir -p "$out"
@@ -36,4 +37,5 @@ convert "$out/scan.png" -seed "${2:-7}" \( +clone -fill '#efe2c4' -colorize 100 
   -blur 0x1.5 -attenuate 0.5 +noise Gaussian -resize 930x1316! -quality 82 "$out/photo.jpg"
 convert "$out/scan.png" -rotate 90 "$out/rotated90.png"
 convert "$out/scan.png" -rotate 180 "$out/rotated180.png"
+convert "$out/scan.png" -rotate 270 "$out/rotated270.png"
 convert "$out/scan.png" -background white -rotate 10 "$out/skewed10.png"

@@ -45,7 +45,7 @@ cv::Mat turned(const cv::Mat& page, double degrees) {
 
 } // namespace
 
-cv::Mat recognitionImage(const PixelImage& picture, const RecognitionLimits& limits) {
+RecognitionImage recognitionImage(const PixelImage& picture, const RecognitionLimits& limits) {
     if (!isWellFormed(picture)) return {};
     cv::Mat gray;
     cv::cvtColor(opaqueRGB(picture, limits.sourceSide), gray, cv::COLOR_RGB2GRAY);
@@ -56,14 +56,14 @@ cv::Mat recognitionImage(const PixelImage& picture, const RecognitionLimits& lim
     // Noise in a photo breaks thin strokes apart; a slight blur keeps letters whole.
     cv::GaussianBlur(analysed, analysed, cv::Size(0, 0), 1.0);
     const auto lines = textLines(letterBlobs(inkMask(analysed)));
-    if (!lines) return scaledBy(gray, fittingScale(gray, limits.photoPixels));
+    if (!lines) return {scaledBy(gray, fittingScale(gray, limits.photoPixels)), false, false};
 
     const double letterHeight = lines->letterHeight / analysedScale;
     const double scale =
         std::min(limits.letterHeight / letterHeight, std::sqrt(limits.pagePixels / static_cast<double>(gray.total())));
     const cv::Mat page = scaledBy(evenedOut(gray), scale);
     // Tesseract copes with a slight lean by itself.
-    return std::abs(lines->levellingAngle) < 0.5 ? page : turned(page, lines->levellingAngle);
+    return {std::abs(lines->levellingAngle) < 0.5 ? page : turned(page, lines->levellingAngle), true, lines->onItsSide};
 }
 
 } // namespace quelso

@@ -18,7 +18,12 @@ struct RecognitionLimits {
     double photoPixels = 2'500'000.0; // and any other picture at most this many
 };
 
-// 8-bit gray; empty for a malformed raster.
-cv::Mat recognitionImage(const PixelImage& picture, const RecognitionLimits& limits = {});
+struct RecognitionImage {
+    cv::Mat gray;           // 8-bit; empty for a malformed raster
+    bool isPage = false;    // letters stand in lines
+    bool onItsSide = false; // a page whose lines run up and down (levelled plumb)
+};
+
+RecognitionImage recognitionImage(const PixelImage& picture, const RecognitionLimits& limits = {});
 
 } // namespace quelso

@@ -13,6 +13,8 @@ namespace quelso {
 
 namespace {
 
+const std::string orientationCodes = "osd";
+
 std::mutex poolMutex;
 std::map<std::string, std::vector<std::unique_ptr<tesseract::TessBaseAPI>>>& idleEngines() {
     static std::map<std::string, std::vector<std::unique_ptr<tesseract::TessBaseAPI>>> engines;
@@ -31,14 +33,25 @@ std::unique_ptr<tesseract::TessBaseAPI> loadEngine(const std::string& dataPath, 
     std::vector<std::string> names{"debug_file", "tessedit_do_invert"};
     // Tesseract prints warnings unless told where to put them.
     std::vector<std::string> values{"/dev/null", invertWords ? "1" : "0"};
-    if (engine->Init(dataPath.c_str(), codes.c_str(), tesseract::OEM_LSTM_ONLY, nullptr, 0, &names, &values, false) !=
-        0)
-        return nullptr;
-    std::error_code error;
-    const bool orientation =
-        std::filesystem::is_regular_file(std::filesystem::path(dataPath) / "osd.traineddata", error);
-    engine->SetPageSegMode(orientation ? tesseract::PSM_AUTO_OSD : tesseract::PSM_AUTO);
+    // The orientation model has no LSTM network; it runs on the older classifier.
+    const auto mode = codes == orientationCodes ? tesseract::OEM_TESSERACT_ONLY : tesseract::OEM_LSTM_ONLY;
+    if (engine->Init(dataPath.c_str(), codes.c_str(), mode, nullptr, 0, &names, &values, false) != 0) return nullptr;
+    engine->SetPageSegMode(codes == orientationCodes ? tesseract::PSM_OSD_ONLY : tesseract::PSM_AUTO);
     return engine;
+}
+
+LentEngine lend(const std::string& dataPath, const std::string& codes, bool invertWords) {
+    const std::string key = dataPath + '\n' + codes + (invertWords ? "\ninvert" : "");
+    {
+        const std::lock_guard lock(poolMutex);
+        auto& idle = idleEngines()[key];
+        if (!idle.empty()) {
+            LentEngine engine(idle.back().release(), EngineReturn{key});
+            idle.pop_back();
+            return engine;
+        }
+    }
+    return LentEngine(loadEngine(dataPath, codes, invertWords).release(), EngineReturn{key});
 }
 
 } // namespace
@@ -51,17 +64,13 @@ void EngineReturn::operator()(tesseract::TessBaseAPI* engine) const {
 }
 
 LentEngine lendEngine(const std::string& dataPath, const std::string& codes, bool invertWords) {
-    const std::string key = dataPath + '\n' + codes + (invertWords ? "\ninvert" : "");
-    {
-        const std::lock_guard lock(poolMutex);
-        auto& idle = idleEngines()[key];
-        if (!idle.empty()) {
-            LentEngine engine(idle.back().release(), EngineReturn{key});
-            idle.pop_back();
-            return engine;
-        }
-    }
-    return LentEngine(loadEngine(dataPath, codes, invertWords).release(), EngineReturn{key});
+    return lend(dataPath, codes, invertWords);
+}
+
+LentEngine lendOrientationEngine(const std::string& dataPath) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(std::filesystem::path(dataPath) / "osd.traineddata", error)) return nullptr;
+    return lend(dataPath, orientationCodes, false);
 }
 
 void keepRecognitionOnThisThread() {

@@ -18,11 +18,14 @@ struct EngineReturn {
 using LentEngine = std::unique_ptr<tesseract::TessBaseAPI, EngineReturn>;
 
 // An LSTM engine with automatic page layout for Tesseract's language codes ("eng",
-// "ara+fas"); null when it cannot be loaded. Where the orientation model (osd.traineddata)
-// is installed, pages lying on their side or upside down are turned before reading; each
-// engine does this for itself, because Tesseract acts on what it finds only for a script
-// that the engine reads. invertWords: retry doubtful words as light text on dark ground.
+// "ara+fas"); null when it cannot be loaded. It reads the page as it is given: turning a
+// page upright is left to the caller, who knows when it is worth asking.
+// invertWords: retry doubtful words as light text on dark ground.
 LentEngine lendEngine(const std::string& dataPath, const std::string& codes, bool invertWords);
+
+// An engine that only tells which way up a page is (Tesseract's orientation model,
+// osd.traineddata); null when that model is not installed.
+LentEngine lendOrientationEngine(const std::string& dataPath);
 
 // Tesseract's own loops run on the calling thread only. Several of them spread over every
 // core at once and spin against each other (and against a second recognition run) far

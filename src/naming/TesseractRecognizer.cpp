@@ -7,6 +7,7 @@
 #include <system_error>
 #include <thread>
 
+#include <opencv2/core.hpp>
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
 
@@ -72,26 +73,40 @@ struct LineBuilder {
     }
 };
 
-std::vector<RecognizedLine> confidentLines(tesseract::TessBaseAPI& engine, const std::vector<std::string>& languages) {
-    std::vector<RecognizedLine> lines;
+// A page read well has most of its words above the floor. Below this share the page is
+// upside down, in another script or too soft to read.
+constexpr double wellReadShare = 0.6;
+// How sure the orientation model must be that a page is upside down before it is read
+// turned (its answers on soft photographs of upright pages stay well below this).
+constexpr float sureUpsideDown = 2.0f;
+
+TesseractRecognizer::Reading confidentLines(tesseract::TessBaseAPI& engine, const std::vector<std::string>& languages) {
+    TesseractRecognizer::Reading reading;
     std::unique_ptr<tesseract::ResultIterator> words(engine.GetIterator());
-    if (!words || words->Empty(tesseract::RIL_WORD)) return lines;
+    if (!words) return reading;
+    reading.noTextLines = words->Empty(tesseract::RIL_WORD);
+    if (reading.noTextLines) return reading;
     LineBuilder line;
     do {
-        if (words->IsAtBeginningOf(tesseract::RIL_TEXTLINE)) line.flushInto(lines);
+        if (words->IsAtBeginningOf(tesseract::RIL_TEXTLINE)) line.flushInto(reading.lines);
         const std::unique_ptr<char[]> word(words->GetUTF8Text(tesseract::RIL_WORD));
-        const float confidence = words->Confidence(tesseract::RIL_WORD);
-        if (!word || confidence < TesseractRecognizer::wordConfidenceFloor) continue;
+        if (!word) continue;
         // Tesseract reports blank "words" for empty regions, confidently.
         const std::string_view text = trimmedWhitespace(word.get());
-        if (text.empty() || !reportsWord(languages, text)) continue;
+        if (text.empty()) continue;
+        // Stray marks say nothing about how well the text was read.
+        const int legible = UnicodeText::letterNumberRuns(text).empty() ? 0 : 1;
+        reading.words += legible;
+        const float confidence = words->Confidence(tesseract::RIL_WORD);
+        if (confidence < TesseractRecognizer::wordConfidenceFloor || !reportsWord(languages, text)) continue;
+        reading.confidentWords += legible;
         if (line.words > 0) line.text += ' ';
         line.text += text;
         line.confidenceSum += confidence;
         ++line.words;
     } while (words->Next(tesseract::RIL_WORD));
-    line.flushInto(lines);
-    return lines;
+    line.flushInto(reading.lines);
+    return reading;
 }
 
 } // namespace
@@ -124,8 +139,19 @@ std::vector<std::string> TesseractRecognizer::supportedLanguages() const {
     return supported;
 }
 
-std::vector<RecognizedLine> TesseractRecognizer::read(const cv::Mat& page,
-                                                      const std::vector<std::string>& languages) const {
+bool TesseractRecognizer::Reading::readsWell() const {
+    return confidentWords > 0 && confidentWords >= wellReadShare * words;
+}
+
+double TesseractRecognizer::Reading::score() const {
+    double sum = 0;
+    for (const RecognizedLine& line : lines)
+        sum += static_cast<double>(line.confidence) * static_cast<double>(UnicodeText::characterCount(line.text));
+    return sum;
+}
+
+TesseractRecognizer::Reading TesseractRecognizer::read(const cv::Mat& page,
+                                                       const std::vector<std::string>& languages) const {
     const std::string codes = tesseractLanguages(languages);
     if (page.empty() || codes.empty()) return {};
     keepRecognitionOnThisThread();
@@ -138,9 +164,53 @@ std::vector<RecognizedLine> TesseractRecognizer::read(const cv::Mat& page,
     return confidentLines(*engine, languages);
 }
 
+std::optional<cv::Mat> TesseractRecognizer::turnedUpright(const cv::Mat& page, bool onItsSide) const {
+    keepRecognitionOnThisThread();
+    const LentEngine engine = lendOrientationEngine(dataPath_);
+    if (!engine) return std::nullopt;
+    engine->SetImage(page.data, page.cols, page.rows, 1, static_cast<int>(page.step));
+    engine->SetSourceResolution(300);
+    int degrees = 0;
+    float confidence = 0, scriptConfidence = 0;
+    const char* script = nullptr;
+    if (!engine->DetectOrientationScript(&degrees, &confidence, &script, &scriptConfidence)) return std::nullopt;
+    // The layout has shown which pages lie on their side; for those the model only says
+    // which side. A page read poorly is more often soft than upside down.
+    const bool turn = onItsSide ? degrees == 90 || degrees == 270 : degrees == 180 && confidence >= sureUpsideDown;
+    if (!turn) return std::nullopt;
+    cv::Mat upright;
+    cv::rotate(page, upright,
+               degrees == 90    ? cv::ROTATE_90_COUNTERCLOCKWISE
+               : degrees == 270 ? cv::ROTATE_90_CLOCKWISE
+                                : cv::ROTATE_180);
+    return upright;
+}
+
+TesseractRecognizer::Reading TesseractRecognizer::readUpright(RecognitionImage& page,
+                                                              const std::vector<std::string>& languages) const {
+    // Asking which way up a page is costs about half a reading, so it is asked only of a
+    // page on its side or one that reads poorly as it stands.
+    if (page.isPage && page.onItsSide)
+        if (auto upright = turnedUpright(page.gray, true)) page.gray = std::move(*upright);
+    Reading reading = read(page.gray, languages);
+    if (page.isPage && !page.onItsSide && !reading.readsWell()) {
+        if (auto upright = turnedUpright(page.gray, false)) {
+            // Kept unless it reads worse: in another script both ways read poorly, and the
+            // model is the better judge.
+            Reading turned = read(*upright, languages);
+            if (turned.score() >= reading.score()) {
+                page.gray = std::move(*upright);
+                reading = std::move(turned);
+            }
+        }
+    }
+    return reading;
+}
+
 std::vector<RecognizedLine> TesseractRecognizer::recognize(const PixelImage& picture,
                                                            const std::vector<std::string>& languages) const {
-    return read(recognitionImage(picture, limits_), languages);
+    RecognitionImage page = recognitionImage(picture, limits_);
+    return readUpright(page, languages).lines;
 }
 
 std::vector<std::vector<RecognizedLine>>
@@ -148,17 +218,24 @@ TesseractRecognizer::recognizeEach(const PixelImage& picture,
                                    const std::vector<std::vector<std::string>>& groups) const {
     std::vector<std::vector<RecognizedLine>> runs(groups.size());
     if (groups.empty()) return runs;
-    const cv::Mat page = recognitionImage(picture, limits_);
-    // The later groups each read on a thread of their own while this one reads the first.
+    RecognitionImage page = recognitionImage(picture, limits_);
+    const Reading first = readUpright(page, groups[0]);
+    runs[0] = first.lines;
+    // Text in another script reads as doubtful words, so a picture the first run reads well
+    // is in that run's script: the other runs would score lower and only cost time. Where
+    // the layout found no line of text (it does not depend on the language), they would
+    // find none either.
+    if (first.readsWell() || first.noTextLines) return runs;
+    // The other groups read side by side, each on a thread of its own.
     std::vector<std::thread> helpers;
-    for (std::size_t i = 1; i < groups.size(); ++i) {
+    for (std::size_t i = 2; i < groups.size(); ++i) {
         try {
-            helpers.emplace_back([&, i] { runs[i] = read(page, groups[i]); });
+            helpers.emplace_back([&, i] { runs[i] = read(page.gray, groups[i]).lines; });
         } catch (const std::system_error&) {
-            runs[i] = read(page, groups[i]);
+            runs[i] = read(page.gray, groups[i]).lines;
         }
     }
-    runs[0] = read(page, groups[0]);
+    if (groups.size() > 1) runs[1] = read(page.gray, groups[1]).lines;
     for (std::thread& helper : helpers) helper.join();
     return runs;
 }

@@ -1,9 +1,11 @@
 #pragma once
 // Text recognition on Tesseract's LSTM engine. "en-US" reads with eng, "ar-SA" with ara
 // plus fas where those files are installed. The picture is prepared once (light evened
-// out, lines levelled, letters scaled to a readable height) and the language runs read it
-// side by side, each on one thread. Only words Tesseract is sure of are reported, because
-// on photographs it otherwise "reads" texture as letters.
+// out, lines levelled, letters scaled to a readable height, turned upright) and each run
+// reads on one thread. The later language runs are made only when the first one does not
+// read the picture well. Only words Tesseract is sure of are reported, because on
+// photographs it otherwise "reads" texture as letters.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,9 +37,23 @@ public:
     // Words below this confidence (0-100) are left out of a line.
     static constexpr float wordConfidenceFloor = 80.0f;
 
+    // One run's lines and how well it read the picture.
+    struct Reading {
+        std::vector<RecognizedLine> lines;
+        int words = 0;            // words found holding a letter or a digit
+        int confidentWords = 0;   // those of them above the floor, in the run's script
+        bool noTextLines = false; // the run found no line of text at all
+        bool readsWell() const;
+        double score() const; // confidence times characters, summed over the lines
+    };
+
 private:
     bool installed(const std::string& code) const;
-    std::vector<RecognizedLine> read(const cv::Mat& page, const std::vector<std::string>& languages) const;
+    Reading read(const cv::Mat& page, const std::vector<std::string>& languages) const;
+    // The page turned upright when the orientation model says how; absent when it stays.
+    std::optional<cv::Mat> turnedUpright(const cv::Mat& page, bool onItsSide) const;
+    // Reads the page, turning it upright first where needed (and leaving it turned).
+    Reading readUpright(RecognitionImage& page, const std::vector<std::string>& languages) const;
     std::string dataPath_;
     RecognitionLimits limits_;
 };

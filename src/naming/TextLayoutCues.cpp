@@ -58,7 +58,7 @@ std::optional<TextLines> textLines(const LetterBlobs& letters) {
     std::vector<int> heights = letters.heights;
     const auto middle = heights.begin() + static_cast<std::ptrdiff_t>(heights.size() / 2);
     std::nth_element(heights.begin(), middle, heights.end());
-    TextLines lines{static_cast<double>(*middle), 0};
+    TextLines lines{static_cast<double>(*middle), 0, false};
 
     const double binWidth = std::max(1.0, lines.letterHeight / 3);
     double reach = 0; // no centre lies farther than this from the origin along any direction
@@ -72,6 +72,7 @@ std::optional<TextLines> textLines(const LetterBlobs& letters) {
             if (sharpness.back() > best) {
                 best = sharpness.back();
                 lines.levellingAngle = degrees;
+                lines.onItsSide = plumb;
             }
         }
     }

@@ -21,6 +21,8 @@ struct TextLines {
     // Degrees (counter-clockwise positive, within ±15) by which the picture must be turned
     // to make its lines level, or plumb for a page lying on its side.
     double levellingAngle = 0;
+    // The lines run up and down: the page lies on its side, its top to the left or right.
+    bool onItsSide = false;
 };
 
 // Absent when there are too few letters or they stand in no lines, as in the texture of

@@ -23,7 +23,9 @@ public:
     virtual std::vector<RecognizedLine> recognize(const PixelImage& picture,
                                                   const std::vector<std::string>& languages) const = 0;
     // One run per language group over the same picture, results in the groups' order. A
-    // recognizer that can share work between the runs does; by default they run in turn.
+    // recognizer that can share work between the runs does, and it may leave a later run
+    // empty when an earlier one read the picture too well for it to score higher. By
+    // default they all run, in turn.
     virtual std::vector<std::vector<RecognizedLine>>
     recognizeEach(const PixelImage& picture, const std::vector<std::vector<std::string>>& groups) const {
         std::vector<std::vector<RecognizedLine>> runs;

@@ -50,6 +50,7 @@ TEST(PageLayout, LinesAreFoundLevelledAndMeasured) {
         const auto lines = textLines(letterBlobs(inkMask(turnedClockwise(page, degrees))));
         ASSERT_TRUE(lines) << degrees;
         EXPECT_NEAR(lines->levellingAngle, degrees, 0.5) << degrees;
+        EXPECT_FALSE(lines->onItsSide) << degrees;
         EXPECT_GE(lines->letterHeight, 10) << degrees;
         EXPECT_LE(lines->letterHeight, 18) << degrees;
     }
@@ -59,6 +60,7 @@ TEST(PageLayout, LinesAreFoundLevelledAndMeasured) {
     const auto plumb = textLines(letterBlobs(inkMask(turnedClockwise(side, 5))));
     ASSERT_TRUE(plumb);
     EXPECT_NEAR(plumb->levellingAngle, 5, 0.5);
+    EXPECT_TRUE(plumb->onItsSide);
 
     // Blobs of letter size scattered at random stand in no lines.
     cv::Mat scattered(900, 900, CV_8U, cv::Scalar(255));

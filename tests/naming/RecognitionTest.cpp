@@ -31,6 +31,15 @@ TEST(TextRecognition, EnglishAndPersianPagesAreNamedFromTheirWords) {
     for (auto& thread : threads) thread.join();
     EXPECT_EQ(names[0], (Keywords{"invoice", "number", "total", "due", "eur"}));
     EXPECT_EQ(names[1], (Keywords{"ktabkhanh", "mly", "ayran", "slam", "dnya"}));
+
+    // English reads the first page well, which settles its script; the Persian page it
+    // reads poorly, so that one is read in Arabic script too.
+    const std::vector<std::vector<std::string>> groups{{"en-US"}, {"ar-SA"}};
+    const auto english = tesseractRecognizer().recognizeEach(pages[0], groups);
+    const auto persian = tesseractRecognizer().recognizeEach(pages[1], groups);
+    EXPECT_EQ(english[0].size(), 3u);
+    EXPECT_TRUE(english[1].empty());
+    EXPECT_EQ(persian[1].size(), 2u);
 }
 
 TEST(TextRecognition, PhotosAreNamedFromLabelsOrTheirSignNotFromTexture) {
