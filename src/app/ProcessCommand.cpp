@@ -105,7 +105,9 @@ std::int32_t process(const Args& args) {
     // Naming reads only the input: it runs beside the processing, on a core the encoder leaves idle.
     std::future<std::optional<std::string>> stem;
     if (settings.smartRename) stem = std::async(std::launch::async, [&] { return nameFromContent(*image, args); });
-    const std::optional<ProcessResult> result = ImageProcessor::process(*image, settings, seed);
+    // Without naming, nothing else needs the input's pixels: the chain may work on them in place.
+    const std::optional<ProcessResult> result = stem.valid() ? ImageProcessor::process(*image, settings, seed)
+                                                             : ImageProcessor::processInPlace(*image, settings, seed);
     if (!result) {
         std::fputs("error: processing failed\n", stderr);
         return 1;

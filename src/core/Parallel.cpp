@@ -51,4 +51,11 @@ void parallelFor(std::int64_t count, std::int64_t minChunk,
     for (auto& t : threads) t.join();
 }
 
+std::int64_t parallelSum(std::int64_t count, std::int64_t minChunk,
+                         const std::function<std::int64_t(std::int64_t, std::int64_t)>& body) {
+    std::atomic<std::int64_t> total{0};
+    parallelFor(count, minChunk, [&](std::int64_t begin, std::int64_t end) { total += body(begin, end); });
+    return total;
+}
+
 } // namespace quelso

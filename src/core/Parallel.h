@@ -18,6 +18,10 @@ inline std::int64_t rowsPerTask(std::int64_t width) { return std::max<std::int64
 void parallelFor(std::int64_t count, std::int64_t minChunk,
                  const std::function<void(std::int64_t, std::int64_t)>& body);
 
+// parallelFor over a body that returns a count for its range; the sum of those counts.
+std::int64_t parallelSum(std::int64_t count, std::int64_t minChunk,
+                         const std::function<std::int64_t(std::int64_t, std::int64_t)>& body);
+
 // The number of worker threads parallelFor uses (at least 1). QUELSO_THREADS overrides it.
 int workerCount();
 
