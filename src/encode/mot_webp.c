@@ -131,7 +131,31 @@ static int MOT_HasTranslucency(const uint8_t* rgba, int32_t width, int32_t heigh
 /* WebPPictureImportRGBA over bands of rows, on several threads when asked. Its conversion
  * works on each pair of rows alone, so the bands give the very planes one import of the whole
  * picture gives; a band also fits the cache, which makes even one thread faster. */
-static int MOT_ImportSplit(WebPPicture* picture, const uint8_t* rgba, int32_t stride, int32_t threads, int discard) {
+/* Points the picture's planes into the rows of rgba (stride width * 4) instead of memory of
+ * their own: row r holds luma row r in its first width bytes and alpha row r in its last; an
+ * even row 2k holds chroma rows k (u, then v) after the luma. A band writes only its own rows,
+ * after reading them, and bands hold whole pairs of rows. */
+static void MOT_PlanesInRows(WebPPicture* picture, uint8_t* rgba, int32_t stride) {
+    const int32_t width = picture->width;
+    if (picture->use_argb) {
+        picture->argb = (uint32_t*)rgba;
+        picture->argb_stride = stride / 4;
+        return;
+    }
+    picture->y = rgba;
+    picture->y_stride = stride;
+    picture->u = rgba + width;
+    picture->v = rgba + width + (width + 1) / 2;
+    picture->uv_stride = 2 * stride;
+    if (picture->colorspace == WEBP_YUV420A) {
+        picture->a = rgba + 3 * (size_t)width;
+        picture->a_stride = stride;
+    }
+}
+
+/* planes, when not null, is rgba itself, which the picture's planes may take over. */
+static int MOT_ImportSplit(WebPPicture* picture, const uint8_t* rgba, int32_t stride, int32_t threads, int discard,
+                           uint8_t* planes) {
     const int32_t bands = (picture->height + MOT_BAND_ROWS - 1) / MOT_BAND_ROWS;
     MOT_ImportJob jobs[MOT_MAX_THREADS];
     pthread_t ids[MOT_MAX_THREADS];
@@ -143,7 +167,10 @@ static int MOT_ImportSplit(WebPPicture* picture, const uint8_t* rgba, int32_t st
     if (!picture->use_argb)
         picture->colorspace =
             MOT_HasTranslucency(rgba, picture->width, picture->height, stride) ? WEBP_YUV420A : WEBP_YUV420;
-    if (!WebPPictureAlloc(picture)) return 0;
+    if (planes != NULL)
+        MOT_PlanesInRows(picture, planes, stride);
+    else if (!WebPPictureAlloc(picture))
+        return 0;
     for (i = 0; i < threads; ++i) {
         jobs[i].rgba = rgba;
         jobs[i].stride = stride;
@@ -173,9 +200,10 @@ static int MOT_CopyOut(const uint8_t* bytes, size_t size, uint8_t** out, size_t*
     return 1;
 }
 
-int MOT_EncodeRGBA(const uint8_t* rgba, int32_t width, int32_t height, int32_t stride, float quality, int32_t lossless,
-                   int32_t nearLossless, int32_t method, int32_t threads, void (*release)(void*), void* context,
-                   uint8_t** out, size_t* outLength) {
+/* planes, when not null, is rgba itself, in which libwebp's planes may live. */
+static int MOT_Encode(const uint8_t* rgba, uint8_t* planes, int32_t width, int32_t height, int32_t stride,
+                      float quality, int32_t lossless, int32_t nearLossless, int32_t method, int32_t threads,
+                      void (*release)(void*), void* context, uint8_t** out, size_t* outLength) {
     WebPConfig config;
     WebPPicture picture;
     WebPMemoryWriter writer;
@@ -202,7 +230,7 @@ int MOT_EncodeRGBA(const uint8_t* rgba, int32_t width, int32_t height, int32_t s
     picture.use_argb = lossless ? 1 : 0;
     picture.width = width;
     picture.height = height;
-    if (!MOT_ImportSplit(&picture, rgba, stride, threads, release != NULL)) {
+    if (!MOT_ImportSplit(&picture, rgba, stride, threads, release != NULL, planes)) {
         WebPPictureFree(&picture);
         return 0;
     }
@@ -217,6 +245,20 @@ int MOT_EncodeRGBA(const uint8_t* rgba, int32_t width, int32_t height, int32_t s
     if (encoded) result = MOT_CopyOut(writer.mem, writer.size, out, outLength);
     WebPMemoryWriterClear(&writer);
     return result;
+}
+
+int MOT_EncodeRGBA(const uint8_t* rgba, int32_t width, int32_t height, int32_t stride, float quality, int32_t lossless,
+                   int32_t nearLossless, int32_t method, int32_t threads, void (*release)(void*), void* context,
+                   uint8_t** out, size_t* outLength) {
+    return MOT_Encode(rgba, NULL, width, height, stride, quality, lossless, nearLossless, method, threads, release,
+                      context, out, outLength);
+}
+
+int MOT_EncodeRGBAInPlace(uint8_t* rgba, int32_t width, int32_t height, float quality, int32_t lossless,
+                          int32_t nearLossless, int32_t method, int32_t threads, uint8_t** out, size_t* outLength) {
+    if (width < 1 || width > INT32_MAX / 4) return 0;
+    return MOT_Encode(rgba, rgba, width, height, width * 4, quality, lossless, nearLossless, method, threads, NULL,
+                      NULL, out, outLength);
 }
 
 int MOT_MuxAddMetadata(const uint8_t* webp, size_t webpLength, const uint8_t* exif, size_t exifLength,

@@ -128,11 +128,10 @@ std::optional<ProcessResult> run(const PixelImage& image, Bytes* spent, const Pr
             percentChanged = finish(work, &image.rgba, {nullptr, nullptr, settings.forceUnique});
     }
 
-    // 19. Encode. The input worked on in place stays the caller's to reuse; WebP only reads it.
+    // 19. Encode. The input worked on in place keeps its memory for the caller to reuse.
     const bool lossless = settings.outputFormat == OutputFormat::png || settings.mustBeLossless();
-    std::optional<Bytes> encoded = inPlace && settings.outputFormat == OutputFormat::webp
-                                       ? ImageEncoder::encode(work, W, H, settings)
-                                       : ImageEncoder::encode(std::move(work), W, H, settings);
+    std::optional<Bytes> encoded = inPlace ? ImageEncoder::encodeInPlace(work, W, H, settings)
+                                           : ImageEncoder::encode(std::move(work), W, H, settings);
     if (!encoded) return std::nullopt;
 
     // 20. Colour profile, WebP only.
