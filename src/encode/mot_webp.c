@@ -15,14 +15,19 @@
 #define MOT_BAND_ROWS 64
 #define MOT_MAX_THREADS 64
 
-/* One thread's share of a split import: bands [firstBand, endBand) of the picture. With
- * `discard`, the pixels' memory goes back to the system in whole huge pages as the bands are
- * read. */
+/* Pieces of a split import per thread: a thread the scheduler keeps waiting finds its pieces
+ * taken by the others instead of holding them up with a fixed share. */
+#define MOT_PIECES_PER_THREAD 4
+
+/* One thread of a split import: it takes the next piece of consecutive bands until none is
+ * left. With `discard`, the pixels' memory goes back to the system in whole huge pages as the
+ * bands are read. */
 typedef struct {
     const uint8_t* rgba;
     int32_t stride;
     WebPPicture* picture;
-    int32_t firstBand, endBand;
+    int32_t* nextPiece; /* shared by the threads */
+    int32_t pieces, bands;
     int discard;
     int ok;
 } MOT_ImportJob;
@@ -80,35 +85,39 @@ static void* MOT_ImportBands(void* arg) {
         job->ok = 0;
         return NULL;
     }
-    uintptr_t discarded =
-        ((uintptr_t)(job->rgba + (size_t)job->firstBand * MOT_BAND_ROWS * job->stride) + MOT_HUGE_PAGE - 1) &
-        ~(MOT_HUGE_PAGE - 1);
     band.use_argb = job->picture->use_argb;
     band.width = width;
-    for (b = job->firstBand; b < job->endBand && job->ok; ++b) {
-        const int32_t top = b * MOT_BAND_ROWS;
-        const int32_t left = job->picture->height - top;
-        const uint8_t* rows = job->rgba + (size_t)top * job->stride;
-        uint32_t all = 0xFFFFFFFFu, pixel;
-        uint8_t alphas[4];
-        band.height = left < MOT_BAND_ROWS ? left : MOT_BAND_ROWS;
-        for (r = 0; r < band.height && rgb != NULL; ++r) {
-            const uint8_t* in = rows + (size_t)r * job->stride;
-            uint8_t* out = rgb + (size_t)r * width * 3;
-            for (x = 0; x < width; ++x, in += 4, out += 3) {
-                memcpy(&pixel, in, 4);
-                all &= pixel;
-                memcpy(out, &pixel, 4);
+    for (int32_t piece; job->ok && (piece = __atomic_fetch_add(job->nextPiece, 1, __ATOMIC_RELAXED)) < job->pieces;) {
+        const int32_t firstBand = (int32_t)((int64_t)job->bands * piece / job->pieces);
+        const int32_t endBand = (int32_t)((int64_t)job->bands * (piece + 1) / job->pieces);
+        uintptr_t discarded =
+            ((uintptr_t)(job->rgba + (size_t)firstBand * MOT_BAND_ROWS * job->stride) + MOT_HUGE_PAGE - 1) &
+            ~(MOT_HUGE_PAGE - 1);
+        for (b = firstBand; b < endBand && job->ok; ++b) {
+            const int32_t top = b * MOT_BAND_ROWS;
+            const int32_t left = job->picture->height - top;
+            const uint8_t* rows = job->rgba + (size_t)top * job->stride;
+            uint32_t all = 0xFFFFFFFFu, pixel;
+            uint8_t alphas[4];
+            band.height = left < MOT_BAND_ROWS ? left : MOT_BAND_ROWS;
+            for (r = 0; r < band.height && rgb != NULL; ++r) {
+                const uint8_t* in = rows + (size_t)r * job->stride;
+                uint8_t* out = rgb + (size_t)r * width * 3;
+                for (x = 0; x < width; ++x, in += 4, out += 3) {
+                    memcpy(&pixel, in, 4);
+                    all &= pixel;
+                    memcpy(out, &pixel, 4);
+                }
             }
+            memcpy(alphas, &all, 4);
+            if (rgb != NULL && alphas[3] == 255) {
+                job->ok = WebPPictureImportRGB(&band, rgb, width * 3);
+            } else {
+                job->ok = WebPPictureImportRGBA(&band, rows, job->stride);
+            }
+            if (job->ok) MOT_PlaceBand(&band, job->picture, top);
+            if (job->discard) MOT_Discard(&discarded, (uintptr_t)(rows + (size_t)band.height * job->stride));
         }
-        memcpy(alphas, &all, 4);
-        if (rgb != NULL && alphas[3] == 255) {
-            job->ok = WebPPictureImportRGB(&band, rgb, width * 3);
-        } else {
-            job->ok = WebPPictureImportRGBA(&band, rows, job->stride);
-        }
-        if (job->ok) MOT_PlaceBand(&band, job->picture, top);
-        if (job->discard) MOT_Discard(&discarded, (uintptr_t)(rows + (size_t)band.height * job->stride));
     }
     WebPPictureFree(&band);
     free(rgb);
@@ -160,10 +169,11 @@ static int MOT_ImportSplit(WebPPicture* picture, const uint8_t* rgba, int32_t st
     MOT_ImportJob jobs[MOT_MAX_THREADS];
     pthread_t ids[MOT_MAX_THREADS];
     int started[MOT_MAX_THREADS];
-    int32_t i, ok = 1;
+    int32_t i, ok = 1, nextPiece = 0, pieces;
     if (threads > bands) threads = bands;
     if (threads > MOT_MAX_THREADS) threads = MOT_MAX_THREADS;
     if (threads < 1) threads = 1;
+    pieces = threads * MOT_PIECES_PER_THREAD < bands ? threads * MOT_PIECES_PER_THREAD : bands;
     if (!picture->use_argb)
         picture->colorspace =
             MOT_HasTranslucency(rgba, picture->width, picture->height, stride) ? WEBP_YUV420A : WEBP_YUV420;
@@ -175,16 +185,18 @@ static int MOT_ImportSplit(WebPPicture* picture, const uint8_t* rgba, int32_t st
         jobs[i].rgba = rgba;
         jobs[i].stride = stride;
         jobs[i].picture = picture;
-        jobs[i].firstBand = (int32_t)((int64_t)bands * i / threads);
-        jobs[i].endBand = (int32_t)((int64_t)bands * (i + 1) / threads);
+        jobs[i].nextPiece = &nextPiece;
+        jobs[i].pieces = pieces;
+        jobs[i].bands = bands;
         jobs[i].discard = discard;
         jobs[i].ok = 1;
+        /* A thread that cannot start leaves its pieces to the others. */
         started[i] = i > 0 && pthread_create(&ids[i], NULL, MOT_ImportBands, &jobs[i]) == 0;
-        if (i > 0 && !started[i]) MOT_ImportBands(&jobs[i]);
     }
     MOT_ImportBands(&jobs[0]);
     for (i = 0; i < threads; ++i) {
-        if (i > 0 && started[i]) pthread_join(ids[i], NULL);
+        if (i > 0 && !started[i]) continue;
+        if (i > 0) pthread_join(ids[i], NULL);
         ok &= jobs[i].ok;
     }
     return ok;
