@@ -105,7 +105,9 @@ std::int32_t process(const Args& args) {
     // Naming reads only the input: it runs beside the processing, on a core the encoder leaves idle.
     std::future<std::optional<std::string>> stem;
     if (settings.smartRename) stem = std::async(std::launch::async, [&] { return nameFromContent(*image, args); });
-    const std::optional<ProcessResult> result = ImageProcessor::process(*image, settings, seed);
+    // Without naming, nothing else needs the input's pixels: the chain may work on them in place.
+    const std::optional<ProcessResult> result = stem.valid() ? ImageProcessor::process(*image, settings, seed)
+                                                             : ImageProcessor::processInPlace(*image, settings, seed);
     if (!result) {
         std::fputs("error: processing failed\n", stderr);
         return 1;
@@ -126,17 +128,26 @@ std::int32_t process(const Args& args) {
                 static_cast<double>(result->data.size()) / 1024.0);
     std::printf("pixels changed: %.3f%%\n", result->percentChanged);
 
-    // The input is spent: the decoded output takes its memory instead of fresh pages.
-    const std::optional<PixelImage> decoded = ImageLoader::loadOutput(outputPath, std::move(image->rgba));
-    if (!decoded) {
+    // The check follows what was asked for, not what was embedded: a record that did not fit
+    // fails, and so does any other record the file may carry. Without one, no pixels are read
+    // back, and a lossy WebP need not be turned into RGBA. The input is spent: the decoder takes
+    // its memory instead of fresh pages.
+    const WatermarkContent content = settings.watermarkContent();
+    const bool readBack = settings.invisible && !content.isNone();
+    std::optional<PixelImage> decoded;
+    std::optional<ImageLoader::Info> size;
+    if (readBack) {
+        decoded = ImageLoader::loadOutput(outputPath, std::move(image->rgba));
+        if (decoded) size = ImageLoader::Info{decoded->width, decoded->height, {}};
+    } else {
+        size = ImageLoader::checkOutput(outputPath, std::move(image->rgba));
+    }
+    if (!size) {
         std::printf("error: output failed to re-decode\n");
         return 1;
     }
-    std::printf("re-decoded ok: %" PRId64 "x%" PRId64 "\n", decoded->width, decoded->height);
-    // The check follows what was asked for, not what was embedded: a record that did not fit
-    // fails, and so does any other record the file may carry.
-    const WatermarkContent content = settings.watermarkContent();
-    if (settings.invisible && !content.isNone() && !checkWatermark(*decoded, content)) return 1;
+    std::printf("re-decoded ok: %" PRId64 "x%" PRId64 "\n", size->width, size->height);
+    if (readBack && !checkWatermark(*decoded, content)) return 1;
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The tone, texture and geometric effects of the chain. Filters change R, G, B in place and
 // never alpha; geometric passes read the old raster and return a new one of the same size.
+#include <array>
 #include <cstdint>
 
 #include "core/PixelImage.h"
@@ -18,6 +19,17 @@ void grain(Bytes& rgba, double intensity, SplitMix64& rng);
 
 // The random steps of the chain that live beside the filters.
 void colorShift(Bytes& rgba, SplitMix64& rng);
+
+// The colour shift as its three channel tables, drawn when made (six draws), applied to any
+// run of pixels: for a caller that fuses it with other per-pixel work.
+class ColorShift {
+public:
+    explicit ColorShift(SplitMix64& rng);
+    void apply(std::uint8_t* pixels, std::int64_t count) const;
+
+private:
+    std::array<std::array<std::uint8_t, 256>, 3> table_{};
+};
 void noise(Bytes& rgba, std::int64_t strength, SplitMix64& rng);
 
 struct Pixel {

@@ -27,18 +27,21 @@ bool acceptedSize(const Bytes& rgba, std::int64_t width, std::int64_t height) {
 
 void releaseRaster(void* raster) { Bytes().swap(*static_cast<Bytes*>(raster)); }
 
-// `owned`, when given, is rgba itself, which the encoder may free once libwebp has the pixels.
-std::optional<Bytes> encodeWebP(const Bytes& rgba, Bytes* owned, int width, int height,
+// `owned`, when given, is rgba itself: the encoder frees it once libwebp has the pixels or, when
+// `kept`, keeps libwebp's planes in its memory.
+std::optional<Bytes> encodeWebP(const Bytes& rgba, Bytes* owned, bool kept, int width, int height,
                                 const ProcessingSettings& settings) {
     // libwebp's range check lets NaN through; refuse it here.
     if (std::isnan(settings.quality)) return std::nullopt;
+    const auto quality = static_cast<float>(settings.quality);
+    const int lossless = settings.mustBeLossless() ? 1 : 0;
     std::uint8_t* out = nullptr;
     std::size_t length = 0;
-    if (!MOT_EncodeRGBA(rgba.data(), width, height, width * 4, static_cast<float>(settings.quality),
-                        settings.mustBeLossless() ? 1 : 0, 100, 4, workerCount(), owned ? releaseRaster : nullptr,
-                        owned, &out, &length) ||
-        !out)
-        return std::nullopt;
+    const int ok = owned && kept ? MOT_EncodeRGBAInPlace(owned->data(), width, height, quality, lossless, 100, 4,
+                                                         workerCount(), &out, &length)
+                                 : MOT_EncodeRGBA(rgba.data(), width, height, width * 4, quality, lossless, 100, 4,
+                                                  workerCount(), owned ? releaseRaster : nullptr, owned, &out, &length);
+    if (!ok || !out) return std::nullopt;
     Bytes result(out, out + length);
     MOT_Free(out);
     return result;
@@ -93,13 +96,13 @@ std::optional<Bytes> encodeWithCodec(const Bytes& rgba, Bytes* owned, int width,
     return saved;
 }
 
-std::optional<Bytes> encodeRaster(const Bytes& rgba, Bytes* owned, std::int64_t width, std::int64_t height,
+std::optional<Bytes> encodeRaster(const Bytes& rgba, Bytes* owned, bool kept, std::int64_t width, std::int64_t height,
                                   const ProcessingSettings& settings) {
     if (!acceptedSize(rgba, width, height)) return std::nullopt;
     const int w = static_cast<int>(width), h = static_cast<int>(height);
     switch (settings.outputFormat) {
     case OutputFormat::webp:
-        return encodeWebP(rgba, owned, w, h, settings);
+        return encodeWebP(rgba, owned, kept, w, h, settings);
     case OutputFormat::png:
         return encodeWithCodec(rgba, owned, w, h, ImageCodec::SaveFormat::png, settings.quality);
     case OutputFormat::jpeg:
@@ -114,11 +117,16 @@ std::optional<Bytes> encodeRaster(const Bytes& rgba, Bytes* owned, std::int64_t 
 
 std::optional<Bytes> encode(const Bytes& rgba, std::int64_t width, std::int64_t height,
                             const ProcessingSettings& settings) {
-    return encodeRaster(rgba, nullptr, width, height, settings);
+    return encodeRaster(rgba, nullptr, false, width, height, settings);
 }
 
 std::optional<Bytes> encode(Bytes&& rgba, std::int64_t width, std::int64_t height, const ProcessingSettings& settings) {
-    return encodeRaster(rgba, &rgba, width, height, settings);
+    return encodeRaster(rgba, &rgba, false, width, height, settings);
+}
+
+std::optional<Bytes> encodeInPlace(Bytes& rgba, std::int64_t width, std::int64_t height,
+                                   const ProcessingSettings& settings) {
+    return encodeRaster(rgba, &rgba, true, width, height, settings);
 }
 
 } // namespace quelso::ImageEncoder

@@ -16,4 +16,10 @@ std::optional<Bytes> encode(const Bytes& rgba, std::int64_t width, std::int64_t 
 // place instead of in a copy, and WebP frees it as soon as libwebp holds the pixels.
 std::optional<Bytes> encode(Bytes&& rgba, std::int64_t width, std::int64_t height, const ProcessingSettings& settings);
 
+// The same bytes from a raster whose memory the caller keeps for later use: the encoders work in
+// it (the codec formats premultiply in place, WebP keeps libwebp's planes there) instead of
+// taking fresh pages. Its contents are unspecified afterwards; its size is unchanged.
+std::optional<Bytes> encodeInPlace(Bytes& rgba, std::int64_t width, std::int64_t height,
+                                   const ProcessingSettings& settings);
+
 } // namespace quelso::ImageEncoder

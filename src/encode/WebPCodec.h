@@ -1,6 +1,7 @@
 #pragma once
 // WebP files through libwebp itself: ICC, EXIF and XMP chunks attached to an encoded file, and
 // encoded files decoded.
+#include <cstdint>
 #include <optional>
 
 #include "core/PixelImage.h"
@@ -21,5 +22,14 @@ std::optional<Bytes> srgbProfileFor(const std::optional<Bytes>& sourceIcc);
 // memory when it holds enough. Absent when the bytes are not a still WebP picture within the
 // codec's pixel limit.
 std::optional<PixelImage> decode(const Bytes& webp, Bytes reuse = {});
+
+struct Size {
+    std::int64_t width = 0, height = 0;
+};
+
+// The size of a still WebP picture that decodes whole, as decode would decode it, for a caller
+// that needs no pixels: a lossy picture is left in the decoder's own planes (in scratch's
+// memory when it holds enough) rather than turned into RGBA. Absent when decode would fail.
+std::optional<Size> decodedSize(const Bytes& webp, Bytes scratch = {});
 
 } // namespace quelso::WebPCodec

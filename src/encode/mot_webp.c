@@ -15,14 +15,19 @@
 #define MOT_BAND_ROWS 64
 #define MOT_MAX_THREADS 64
 
-/* One thread's share of a split import: bands [firstBand, endBand) of the picture. With
- * `discard`, the pixels' memory goes back to the system in whole huge pages as the bands are
- * read. */
+/* Pieces of a split import per thread: a thread the scheduler keeps waiting finds its pieces
+ * taken by the others instead of holding them up with a fixed share. */
+#define MOT_PIECES_PER_THREAD 4
+
+/* One thread of a split import: it takes the next piece of consecutive bands until none is
+ * left. With `discard`, the pixels' memory goes back to the system in whole huge pages as the
+ * bands are read. */
 typedef struct {
     const uint8_t* rgba;
     int32_t stride;
     WebPPicture* picture;
-    int32_t firstBand, endBand;
+    int32_t* nextPiece; /* shared by the threads */
+    int32_t pieces, bands;
     int discard;
     int ok;
 } MOT_ImportJob;
@@ -80,35 +85,39 @@ static void* MOT_ImportBands(void* arg) {
         job->ok = 0;
         return NULL;
     }
-    uintptr_t discarded =
-        ((uintptr_t)(job->rgba + (size_t)job->firstBand * MOT_BAND_ROWS * job->stride) + MOT_HUGE_PAGE - 1) &
-        ~(MOT_HUGE_PAGE - 1);
     band.use_argb = job->picture->use_argb;
     band.width = width;
-    for (b = job->firstBand; b < job->endBand && job->ok; ++b) {
-        const int32_t top = b * MOT_BAND_ROWS;
-        const int32_t left = job->picture->height - top;
-        const uint8_t* rows = job->rgba + (size_t)top * job->stride;
-        uint32_t all = 0xFFFFFFFFu, pixel;
-        uint8_t alphas[4];
-        band.height = left < MOT_BAND_ROWS ? left : MOT_BAND_ROWS;
-        for (r = 0; r < band.height && rgb != NULL; ++r) {
-            const uint8_t* in = rows + (size_t)r * job->stride;
-            uint8_t* out = rgb + (size_t)r * width * 3;
-            for (x = 0; x < width; ++x, in += 4, out += 3) {
-                memcpy(&pixel, in, 4);
-                all &= pixel;
-                memcpy(out, &pixel, 4);
+    for (int32_t piece; job->ok && (piece = __atomic_fetch_add(job->nextPiece, 1, __ATOMIC_RELAXED)) < job->pieces;) {
+        const int32_t firstBand = (int32_t)((int64_t)job->bands * piece / job->pieces);
+        const int32_t endBand = (int32_t)((int64_t)job->bands * (piece + 1) / job->pieces);
+        uintptr_t discarded =
+            ((uintptr_t)(job->rgba + (size_t)firstBand * MOT_BAND_ROWS * job->stride) + MOT_HUGE_PAGE - 1) &
+            ~(MOT_HUGE_PAGE - 1);
+        for (b = firstBand; b < endBand && job->ok; ++b) {
+            const int32_t top = b * MOT_BAND_ROWS;
+            const int32_t left = job->picture->height - top;
+            const uint8_t* rows = job->rgba + (size_t)top * job->stride;
+            uint32_t all = 0xFFFFFFFFu, pixel;
+            uint8_t alphas[4];
+            band.height = left < MOT_BAND_ROWS ? left : MOT_BAND_ROWS;
+            for (r = 0; r < band.height && rgb != NULL; ++r) {
+                const uint8_t* in = rows + (size_t)r * job->stride;
+                uint8_t* out = rgb + (size_t)r * width * 3;
+                for (x = 0; x < width; ++x, in += 4, out += 3) {
+                    memcpy(&pixel, in, 4);
+                    all &= pixel;
+                    memcpy(out, &pixel, 4);
+                }
             }
+            memcpy(alphas, &all, 4);
+            if (rgb != NULL && alphas[3] == 255) {
+                job->ok = WebPPictureImportRGB(&band, rgb, width * 3);
+            } else {
+                job->ok = WebPPictureImportRGBA(&band, rows, job->stride);
+            }
+            if (job->ok) MOT_PlaceBand(&band, job->picture, top);
+            if (job->discard) MOT_Discard(&discarded, (uintptr_t)(rows + (size_t)band.height * job->stride));
         }
-        memcpy(alphas, &all, 4);
-        if (rgb != NULL && alphas[3] == 255) {
-            job->ok = WebPPictureImportRGB(&band, rgb, width * 3);
-        } else {
-            job->ok = WebPPictureImportRGBA(&band, rows, job->stride);
-        }
-        if (job->ok) MOT_PlaceBand(&band, job->picture, top);
-        if (job->discard) MOT_Discard(&discarded, (uintptr_t)(rows + (size_t)band.height * job->stride));
     }
     WebPPictureFree(&band);
     free(rgb);
@@ -131,33 +140,63 @@ static int MOT_HasTranslucency(const uint8_t* rgba, int32_t width, int32_t heigh
 /* WebPPictureImportRGBA over bands of rows, on several threads when asked. Its conversion
  * works on each pair of rows alone, so the bands give the very planes one import of the whole
  * picture gives; a band also fits the cache, which makes even one thread faster. */
-static int MOT_ImportSplit(WebPPicture* picture, const uint8_t* rgba, int32_t stride, int32_t threads, int discard) {
+/* Points the picture's planes into the rows of rgba (stride width * 4) instead of memory of
+ * their own: row r holds luma row r in its first width bytes and alpha row r in its last; an
+ * even row 2k holds chroma rows k (u, then v) after the luma. A band writes only its own rows,
+ * after reading them, and bands hold whole pairs of rows. */
+static void MOT_PlanesInRows(WebPPicture* picture, uint8_t* rgba, int32_t stride) {
+    const int32_t width = picture->width;
+    if (picture->use_argb) {
+        picture->argb = (uint32_t*)rgba;
+        picture->argb_stride = stride / 4;
+        return;
+    }
+    picture->y = rgba;
+    picture->y_stride = stride;
+    picture->u = rgba + width;
+    picture->v = rgba + width + (width + 1) / 2;
+    picture->uv_stride = 2 * stride;
+    if (picture->colorspace == WEBP_YUV420A) {
+        picture->a = rgba + 3 * (size_t)width;
+        picture->a_stride = stride;
+    }
+}
+
+/* planes, when not null, is rgba itself, which the picture's planes may take over. */
+static int MOT_ImportSplit(WebPPicture* picture, const uint8_t* rgba, int32_t stride, int32_t threads, int discard,
+                           uint8_t* planes) {
     const int32_t bands = (picture->height + MOT_BAND_ROWS - 1) / MOT_BAND_ROWS;
     MOT_ImportJob jobs[MOT_MAX_THREADS];
     pthread_t ids[MOT_MAX_THREADS];
     int started[MOT_MAX_THREADS];
-    int32_t i, ok = 1;
+    int32_t i, ok = 1, nextPiece = 0, pieces;
     if (threads > bands) threads = bands;
     if (threads > MOT_MAX_THREADS) threads = MOT_MAX_THREADS;
     if (threads < 1) threads = 1;
+    pieces = threads * MOT_PIECES_PER_THREAD < bands ? threads * MOT_PIECES_PER_THREAD : bands;
     if (!picture->use_argb)
         picture->colorspace =
             MOT_HasTranslucency(rgba, picture->width, picture->height, stride) ? WEBP_YUV420A : WEBP_YUV420;
-    if (!WebPPictureAlloc(picture)) return 0;
+    if (planes != NULL)
+        MOT_PlanesInRows(picture, planes, stride);
+    else if (!WebPPictureAlloc(picture))
+        return 0;
     for (i = 0; i < threads; ++i) {
         jobs[i].rgba = rgba;
         jobs[i].stride = stride;
         jobs[i].picture = picture;
-        jobs[i].firstBand = (int32_t)((int64_t)bands * i / threads);
-        jobs[i].endBand = (int32_t)((int64_t)bands * (i + 1) / threads);
+        jobs[i].nextPiece = &nextPiece;
+        jobs[i].pieces = pieces;
+        jobs[i].bands = bands;
         jobs[i].discard = discard;
         jobs[i].ok = 1;
+        /* A thread that cannot start leaves its pieces to the others. */
         started[i] = i > 0 && pthread_create(&ids[i], NULL, MOT_ImportBands, &jobs[i]) == 0;
-        if (i > 0 && !started[i]) MOT_ImportBands(&jobs[i]);
     }
     MOT_ImportBands(&jobs[0]);
     for (i = 0; i < threads; ++i) {
-        if (i > 0 && started[i]) pthread_join(ids[i], NULL);
+        if (i > 0 && !started[i]) continue;
+        if (i > 0) pthread_join(ids[i], NULL);
         ok &= jobs[i].ok;
     }
     return ok;
@@ -173,9 +212,10 @@ static int MOT_CopyOut(const uint8_t* bytes, size_t size, uint8_t** out, size_t*
     return 1;
 }
 
-int MOT_EncodeRGBA(const uint8_t* rgba, int32_t width, int32_t height, int32_t stride, float quality, int32_t lossless,
-                   int32_t nearLossless, int32_t method, int32_t threads, void (*release)(void*), void* context,
-                   uint8_t** out, size_t* outLength) {
+/* planes, when not null, is rgba itself, in which libwebp's planes may live. */
+static int MOT_Encode(const uint8_t* rgba, uint8_t* planes, int32_t width, int32_t height, int32_t stride,
+                      float quality, int32_t lossless, int32_t nearLossless, int32_t method, int32_t threads,
+                      void (*release)(void*), void* context, uint8_t** out, size_t* outLength) {
     WebPConfig config;
     WebPPicture picture;
     WebPMemoryWriter writer;
@@ -202,7 +242,7 @@ int MOT_EncodeRGBA(const uint8_t* rgba, int32_t width, int32_t height, int32_t s
     picture.use_argb = lossless ? 1 : 0;
     picture.width = width;
     picture.height = height;
-    if (!MOT_ImportSplit(&picture, rgba, stride, threads, release != NULL)) {
+    if (!MOT_ImportSplit(&picture, rgba, stride, threads, release != NULL, planes)) {
         WebPPictureFree(&picture);
         return 0;
     }
@@ -217,6 +257,20 @@ int MOT_EncodeRGBA(const uint8_t* rgba, int32_t width, int32_t height, int32_t s
     if (encoded) result = MOT_CopyOut(writer.mem, writer.size, out, outLength);
     WebPMemoryWriterClear(&writer);
     return result;
+}
+
+int MOT_EncodeRGBA(const uint8_t* rgba, int32_t width, int32_t height, int32_t stride, float quality, int32_t lossless,
+                   int32_t nearLossless, int32_t method, int32_t threads, void (*release)(void*), void* context,
+                   uint8_t** out, size_t* outLength) {
+    return MOT_Encode(rgba, NULL, width, height, stride, quality, lossless, nearLossless, method, threads, release,
+                      context, out, outLength);
+}
+
+int MOT_EncodeRGBAInPlace(uint8_t* rgba, int32_t width, int32_t height, float quality, int32_t lossless,
+                          int32_t nearLossless, int32_t method, int32_t threads, uint8_t** out, size_t* outLength) {
+    if (width < 1 || width > INT32_MAX / 4) return 0;
+    return MOT_Encode(rgba, rgba, width, height, width * 4, quality, lossless, nearLossless, method, threads, NULL,
+                      NULL, out, outLength);
 }
 
 int MOT_MuxAddMetadata(const uint8_t* webp, size_t webpLength, const uint8_t* exif, size_t exifLength,

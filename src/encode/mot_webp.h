@@ -19,6 +19,12 @@ int MOT_EncodeRGBA(const uint8_t* rgba, int32_t width, int32_t height, int32_t s
                    int32_t nearLossless, int32_t method, int32_t threads, void (*release)(void*), void* context,
                    uint8_t** out, size_t* outLength);
 
+/* The same bytes as MOT_EncodeRGBA from rows of exactly width * 4 bytes that the caller no
+ * longer needs: libwebp's own planes take their memory instead of fresh pages, so afterwards
+ * the caller's buffer holds no picture but can take another. */
+int MOT_EncodeRGBAInPlace(uint8_t* rgba, int32_t width, int32_t height, float quality, int32_t lossless,
+                          int32_t nearLossless, int32_t method, int32_t threads, uint8_t** out, size_t* outLength);
+
 int MOT_MuxAddMetadata(const uint8_t* webp, size_t webpLength, const uint8_t* exif, size_t exifLength,
                        const uint8_t* icc, size_t iccLength, const uint8_t* xmp, size_t xmpLength, uint8_t** out,
                        size_t* outLength);

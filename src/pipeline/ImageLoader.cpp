@@ -19,6 +19,20 @@ std::optional<PixelImage> loadOutput(const std::string& path, Bytes spent) {
     return WebPCodec::decode(*file, std::move(spent));
 }
 
+std::optional<Info> checkOutput(const std::string& path, Bytes spent) {
+    const auto header = ImageCodec::header(path);
+    if (!header) return std::nullopt;
+    if (header->format == "WEBP") {
+        const auto file = Files::read(path);
+        const auto size = file ? WebPCodec::decodedSize(*file, std::move(spent)) : std::nullopt;
+        if (!size) return std::nullopt;
+        return Info{size->width, size->height, header->format};
+    }
+    const auto image = ImageCodec::decodeFile(path, std::move(spent));
+    if (!image) return std::nullopt;
+    return Info{image->width, image->height, header->format};
+}
+
 std::optional<Info> info(const std::string& path) {
     const auto header = ImageCodec::header(path);
     if (!header) return std::nullopt;

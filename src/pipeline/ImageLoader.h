@@ -23,6 +23,11 @@ std::optional<PixelImage> load(const Bytes& encoded);
 // longer needed) when it holds enough, instead of fresh pages.
 std::optional<PixelImage> loadOutput(const std::string& path, Bytes spent);
 
+// The same check for a caller that reads no pixels back: the file decodes whole, WebP by
+// libwebp (a lossy picture left in its own planes), and this is its size. Absent when
+// loadOutput would fail.
+std::optional<Info> checkOutput(const std::string& path, Bytes spent);
+
 // Size and format from the header alone.
 std::optional<Info> info(const std::string& path);
 

@@ -1,7 +1,5 @@
 #include "pipeline/ImageProcessor.h"
 
-#include <atomic>
-#include <cstring>
 #include <utility>
 
 #include "core/Parallel.h"
@@ -11,6 +9,7 @@
 #include "effects/Strength.h"
 #include "encode/ImageEncoder.h"
 #include "encode/WebPCodec.h"
+#include "pipeline/FinishingPass.h"
 #include "pipeline/LogoStamp.h"
 #include "watermark/VisibleOverlay.h"
 #include "watermark/Watermark.h"
@@ -31,44 +30,10 @@ Bytes microCrop(const Bytes& rgba, std::int64_t width, std::int64_t height) {
 
 namespace {
 
-// The four bytes of pixel i as one word, to compare whole pixels at once.
-std::uint32_t pixelWord(const std::uint8_t* rgba, std::int64_t i) {
-    std::uint32_t word;
-    std::memcpy(&word, rgba + i * 4, 4);
-    return word;
-}
-
-} // namespace
-
-void forceChange(Bytes& rgba, const Bytes& original) {
-    std::uint8_t* const changed = rgba.data();
-    const std::uint8_t* const before = original.data();
-    parallelFor(static_cast<std::int64_t>(rgba.size() / 4), kPixelsPerTask, [&](std::int64_t begin, std::int64_t end) {
-        // Locals stay in registers; byte stores could alias anything reached by reference.
-        std::uint8_t* const px = changed;
-        const std::uint8_t* const old = before;
-        for (std::int64_t i = begin; i < end; ++i)
-            if (pixelWord(px, i) == pixelWord(old, i))
-                px[i * 4] ^= 0x02; // bit 0 may carry the watermark; bit 1 does not
-    });
-}
-
-double changedPercent(const Bytes& a, const Bytes& b) {
-    if (a.size() < 4) return 0.0;
-    const auto pixels = static_cast<std::int64_t>(a.size() / 4);
-    std::vector<std::int64_t> counts(static_cast<std::size_t>(workerCount()) + 1, 0);
-    std::atomic<int> slot{0};
-    parallelFor(pixels, kPixelsPerTask, [&](std::int64_t begin, std::int64_t end) {
-        std::int64_t changed = 0;
-        for (std::int64_t i = begin; i < end; ++i) changed += pixelWord(a.data(), i) != pixelWord(b.data(), i);
-        counts[static_cast<std::size_t>(slot.fetch_add(1))] = changed;
-    });
-    std::int64_t total = 0;
-    for (std::int64_t c : counts) total += c;
-    return static_cast<double>(total) / static_cast<double>(pixels) * 100.0;
-}
-
-std::optional<ProcessResult> process(const PixelImage& image, const ProcessingSettings& settings, std::uint64_t seed) {
+// The chain. `spent`, when given, is the input's own raster, which the caller no longer needs:
+// a chain whose first changes are the finishing pass's works on it in place.
+std::optional<ProcessResult> run(const PixelImage& image, Bytes* spent, const ProcessingSettings& settings,
+                                 std::uint64_t seed) {
     std::int64_t W = image.width, H = image.height;
     Bytes raster;
     SplitMix64 rng(seed);
@@ -107,54 +72,66 @@ std::optional<ProcessResult> process(const PixelImage& image, const ProcessingSe
                 effects::motionBlur(from, W, H, *n, settings.motionBlurAngle, to);
             });
     }
-    if (!made) raster = copyRaster(image.rgba);
 
-    // 6-10. Tone and texture filters, in place; each leaves the raster alone at a strength too
+    // 6-10 and 12-15 as they will run; each filter leaves the raster alone at a strength too
     // small to change it.
-    if (const auto r = strength::blurRadius(settings.blurIntensity); settings.blurEnabled && r)
-        effects::boxBlur(raster, W, H, *r);
-    if (settings.sharpenEnabled) effects::sharpen(raster, W, H, settings.sharpenIntensity);
-    if (settings.colorReplaceEnabled)
-        effects::colorReplace(raster, settings.colorReplaceFrom, settings.colorReplaceTo,
-                              settings.colorReplaceTolerance);
-    if (settings.bcEnabled) effects::brightnessContrast(raster, settings.bcIntensity);
-    if (settings.vignetteEnabled) effects::vignette(raster, W, H, settings.vignetteIntensity);
-
-    // 11. Colour shift.
-    if (settings.colorShift) effects::colorShift(raster, rng);
-    // 12. Noise.
-    if (settings.noiseEnabled && settings.noiseStrength >= 1) effects::noise(raster, settings.noiseStrength, rng);
-    // 13. Grain; no draws at a strength too small to change a pixel.
-    if (settings.grainEnabled) effects::grain(raster, settings.grainIntensity, rng);
-
-    // 14. Logo stamp, after the perturbations so the invisible watermark covers it too.
-    if (settings.logoStampEnabled && settings.logoStampPNG && !settings.logoStampPNG->empty())
-        stampLogo(raster, W, H, *settings.logoStampPNG, settings.logoStampSizePercent, settings.logoStampOpacity,
-                  settings.logoStampMarginPercent);
-
+    const auto blurRadius = strength::blurRadius(settings.blurIntensity);
+    const bool filters = (settings.blurEnabled && blurRadius) || settings.sharpenEnabled ||
+                         settings.colorReplaceEnabled || settings.bcEnabled || settings.vignetteEnabled;
     const WatermarkContent content = settings.watermarkContent();
+    const bool noise = settings.noiseEnabled && settings.noiseStrength >= 1;
+    const bool logo = settings.logoStampEnabled && settings.logoStampPNG && !settings.logoStampPNG->empty();
+    const bool overlay = settings.visible && !content.isNone() && settings.visibleOpacity > 0;
+    // Grain draws nothing and changes nothing at a strength too small to change a pixel.
+    const bool finishing = !noise && !(settings.grainEnabled && strength::grainSpan(settings.grainIntensity)) &&
+                           !logo && !overlay && W == image.width && H == image.height;
+    const bool inPlace = spent && finishing && !made && !filters;
+    if (!made && !inPlace) raster = copyRaster(image.rgba);
+    Bytes& work = inPlace ? *spent : raster;
 
-    // 15. Visible overlay.
-    if (settings.visible && !content.isNone() && settings.visibleOpacity > 0)
-        Watermark::applyVisibleOverlay(raster, W, H, content, settings.visibleOpacity);
+    // 6-10. Tone and texture filters, in place.
+    if (settings.blurEnabled && blurRadius) effects::boxBlur(work, W, H, *blurRadius);
+    if (settings.sharpenEnabled) effects::sharpen(work, W, H, settings.sharpenIntensity);
+    if (settings.colorReplaceEnabled)
+        effects::colorReplace(work, settings.colorReplaceFrom, settings.colorReplaceTo, settings.colorReplaceTolerance);
+    if (settings.bcEnabled) effects::brightnessContrast(work, settings.bcIntensity);
+    if (settings.vignetteEnabled) effects::vignette(work, W, H, settings.vignetteIntensity);
 
-    // 16. Invisible watermark.
-    bool watermarkEmbedded = false;
-    if (settings.invisible && !content.isNone()) watermarkEmbedded = Watermark::embed(raster, W, H, content);
-
-    // 17-18. Changed pixels against the input. After forceChange every pixel differs, so the
-    // count is the whole raster and the share exactly 100.
     double percentChanged = 100.0;
-    if (W == image.width && H == image.height) {
-        if (settings.forceUnique)
-            forceChange(raster, image.rgba);
-        else
-            percentChanged = changedPercent(raster, image.rgba);
+    bool watermarkEmbedded = false;
+    if (finishing) {
+        // 11, 16, 17 and 18 in one sweep: nothing between them draws or paints.
+        const std::optional<effects::ColorShift> shift =
+            settings.colorShift ? std::optional<effects::ColorShift>(rng) : std::nullopt;
+        const std::optional<Watermark::Embedding> mark =
+            settings.invisible && !content.isNone() ? Watermark::Embedding::plan(content, W, H) : std::nullopt;
+        watermarkEmbedded = mark.has_value();
+        percentChanged = finish(work, inPlace ? nullptr : &image.rgba,
+                                {shift ? &*shift : nullptr, mark ? &*mark : nullptr, settings.forceUnique});
+    } else {
+        // 11. Colour shift.
+        if (settings.colorShift) effects::colorShift(work, rng);
+        // 12. Noise.
+        if (noise) effects::noise(work, settings.noiseStrength, rng);
+        // 13. Grain.
+        if (settings.grainEnabled) effects::grain(work, settings.grainIntensity, rng);
+        // 14. Logo stamp, after the perturbations so the invisible watermark covers it too.
+        if (logo)
+            stampLogo(work, W, H, *settings.logoStampPNG, settings.logoStampSizePercent, settings.logoStampOpacity,
+                      settings.logoStampMarginPercent);
+        // 15. Visible overlay.
+        if (overlay) Watermark::applyVisibleOverlay(work, W, H, content, settings.visibleOpacity);
+        // 16. Invisible watermark.
+        if (settings.invisible && !content.isNone()) watermarkEmbedded = Watermark::embed(work, W, H, content);
+        // 17-18. Changed pixels against the input.
+        if (W == image.width && H == image.height)
+            percentChanged = finish(work, &image.rgba, {nullptr, nullptr, settings.forceUnique});
     }
 
-    // 19. Encode.
+    // 19. Encode. The input worked on in place keeps its memory for the caller to reuse.
     const bool lossless = settings.outputFormat == OutputFormat::png || settings.mustBeLossless();
-    std::optional<Bytes> encoded = ImageEncoder::encode(std::move(raster), W, H, settings);
+    std::optional<Bytes> encoded = inPlace ? ImageEncoder::encodeInPlace(work, W, H, settings)
+                                           : ImageEncoder::encode(std::move(work), W, H, settings);
     if (!encoded) return std::nullopt;
 
     // 20. Colour profile, WebP only.
@@ -165,6 +142,16 @@ std::optional<ProcessResult> process(const PixelImage& image, const ProcessingSe
     }
 
     return ProcessResult{std::move(*encoded), W, H, percentChanged, lossless, watermarkEmbedded};
+}
+
+} // namespace
+
+std::optional<ProcessResult> process(const PixelImage& image, const ProcessingSettings& settings, std::uint64_t seed) {
+    return run(image, nullptr, settings, seed);
+}
+
+std::optional<ProcessResult> processInPlace(PixelImage& image, const ProcessingSettings& settings, std::uint64_t seed) {
+    return run(image, &image.rgba, settings, seed);
 }
 
 } // namespace quelso::ImageProcessor

@@ -12,13 +12,13 @@ namespace quelso::ImageProcessor {
 // Absent only when encoding fails.
 std::optional<ProcessResult> process(const PixelImage& image, const ProcessingSettings& settings, std::uint64_t seed);
 
+// The same result for a caller done with the input's pixels: a chain that only shifts colours,
+// embeds the invisible watermark and forces or counts changes works on them in place, with no
+// copy of the raster. Afterwards image.rgba holds memory the caller may reuse; its contents are
+// unspecified.
+std::optional<ProcessResult> processInPlace(PixelImage& image, const ProcessingSettings& settings, std::uint64_t seed);
+
 // Raster (width - 2) x (height - 2) without the outermost ring of pixels.
 Bytes microCrop(const Bytes& rgba, std::int64_t width, std::int64_t height);
-
-// Flips bit 1 of the red byte of every pixel that still equals the original.
-void forceChange(Bytes& rgba, const Bytes& original);
-
-// Share of pixel positions (0..100) where any byte differs.
-double changedPercent(const Bytes& a, const Bytes& b);
 
 } // namespace quelso::ImageProcessor

@@ -57,25 +57,35 @@ std::optional<Record> buildRecord(const WatermarkContent& content) {
     return record;
 }
 
-bool embed(Bytes& rgba, std::int64_t width, std::int64_t height, const WatermarkContent& content) {
-    const std::optional<Record> record = buildRecord(content);
-    if (!record || record->bytes.empty() || width < 1 || height < 1) return false;
-    const Bytes& rec = record->bytes;
+std::optional<Embedding> Embedding::plan(const WatermarkContent& content, std::int64_t width, std::int64_t height) {
+    std::optional<Record> record = buildRecord(content);
+    if (!record || record->bytes.empty() || width < 1 || height < 1) return std::nullopt;
     const auto pixels = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
-    const std::uint64_t recordBits = rec.size() * 8;
-    if (pixels * 3 < recordBits) return false;
+    if (pixels * 3 < record->bytes.size() * 8) return std::nullopt;
+    return Embedding(std::move(record->bytes));
+}
 
-    // Each range starts at its own bit offset of the repeated stream, so ranges are independent.
-    parallelFor(static_cast<std::int64_t>(pixels), 1 << 16, [&](std::int64_t begin, std::int64_t end) {
-        std::uint64_t bit = (static_cast<std::uint64_t>(begin) * 3) % recordBits;
-        std::uint8_t* px = rgba.data() + begin * 4;
-        for (std::int64_t p = begin; p < end; ++p, px += 4) {
-            for (int c = 0; c < 3; ++c) {
-                const std::uint8_t b = (rec[bit >> 3] >> (7 - (bit & 7))) & 1;
-                px[c] = static_cast<std::uint8_t>((px[c] & 0xFE) | b);
-                if (++bit == recordBits) bit = 0;
-            }
+void Embedding::apply(std::uint8_t* pixels, std::int64_t first, std::int64_t count) const {
+    const Bytes& rec = record_;
+    const std::uint64_t recordBits = rec.size() * 8;
+    // Each run starts at its own bit offset of the repeated stream, so runs are independent.
+    std::uint64_t bit = (static_cast<std::uint64_t>(first) * 3) % recordBits;
+    std::uint8_t* px = pixels;
+    for (std::int64_t p = 0; p < count; ++p, px += 4) {
+        for (int c = 0; c < 3; ++c) {
+            const std::uint8_t b = (rec[bit >> 3] >> (7 - (bit & 7))) & 1;
+            px[c] = static_cast<std::uint8_t>((px[c] & 0xFE) | b);
+            if (++bit == recordBits) bit = 0;
         }
+    }
+}
+
+bool embed(Bytes& rgba, std::int64_t width, std::int64_t height, const WatermarkContent& content) {
+    const std::optional<Embedding> embedding = Embedding::plan(content, width, height);
+    if (!embedding) return false;
+    std::uint8_t* const pixels = rgba.data();
+    parallelFor(width * height, 1 << 16, [&](std::int64_t begin, std::int64_t end) {
+        embedding->apply(pixels + begin * 4, begin, end - begin);
     });
     return true;
 }

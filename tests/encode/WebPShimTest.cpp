@@ -98,18 +98,18 @@ Bytes photoLike(int width, int height, std::uint64_t seed) {
     return rgba;
 }
 
-TEST(WebPShim, AnyNumberOfThreadsGivesTheBytesOfOnePlainEncode) {
+TEST(WebPShim, AnyNumberOfThreadsAndPlanesInThePixelsGiveTheBytesOfOnePlainEncode) {
     // Heights around the 64-row bands of the split import, odd sizes (a last chroma row of its
     // own), opaque pictures, translucent ones, and one translucent only in its last band; and
     // one of several huge pages, whose memory the import gives back as it reads (lossy only,
-    // for time).
+    // for time). Each also with libwebp's planes in the rows of the pixels.
     struct Case {
         int w, h;
         Bytes rgba;
         bool lossyOnly = false;
     };
     std::vector<Case> cases;
-    for (auto [w, h] : {std::pair{37, 1}, {64, 63}, {45, 64}, {33, 65}, {129, 130}, {101, 257}})
+    for (auto [w, h] : {std::pair{1, 5}, {37, 1}, {64, 63}, {45, 64}, {33, 65}, {129, 130}, {101, 257}})
         cases.push_back({w, h, photoLike(w, h, static_cast<std::uint64_t>(w * h))});
     cases.push_back({99, 200, test::randomPixels(99, 200, 4, 5)});
     Case lateAlpha{80, 150, photoLike(80, 150, 9)};
@@ -132,6 +132,14 @@ TEST(WebPShim, AnyNumberOfThreadsGivesTheBytesOfOnePlainEncode) {
                 EXPECT_EQ(Bytes(out, out + length), plain)
                     << c.w << "x" << c.h << (lossless ? " lossless" : " lossy") << " on " << threads << " threads";
                 EXPECT_EQ(pixels.capacity(), 0u);
+                MOT_Free(out);
+
+                // libwebp's planes in the rows of the pixels themselves.
+                pixels = c.rgba;
+                ASSERT_EQ(MOT_EncodeRGBAInPlace(pixels.data(), c.w, c.h, 70, lossless, 100, 4, threads, &out, &length),
+                          1);
+                EXPECT_EQ(Bytes(out, out + length), plain) << c.w << "x" << c.h << (lossless ? " lossless" : " lossy")
+                                                           << " in place on " << threads << " threads";
                 MOT_Free(out);
             }
         }

@@ -158,6 +158,33 @@ TEST(ImageLoader, OutputsDecodeAgainIntoTheSpentRaster) {
     EXPECT_FALSE(ImageLoader::loadOutput(dir.file("broken.webp"), {}));
 }
 
+// The check without reading pixels back: the same files pass and fail, a lossy WebP (with
+// alpha, odd sides) decoded to its own planes, cut short anywhere in its data.
+TEST(ImageLoader, OutputsCheckedWithoutPixelsPassAndFailAsTheyDecode) {
+    TempDir dir;
+    Bytes rgba = test::randomPixels(37, 23, 4, 3);
+    for (std::size_t i = 3; i < rgba.size(); i += 12) rgba[i] = 90;
+    ProcessingSettings lossy, exact;
+    exact.invisible = true;
+    exact.watermarkText = "x";
+    const Bytes lossyFile = ImageEncoder::encode(rgba, 37, 23, lossy).value_or(Bytes{});
+    test::writeFile(dir.path() / "lossy.webp", lossyFile);
+    test::writeFile(dir.path() / "exact.webp", ImageEncoder::encode(rgba, 37, 23, exact).value_or(Bytes{}));
+    ASSERT_TRUE(test::writeImage(dir.file("a.png"), rgba, 37, 23, 4));
+    for (const char* name : {"lossy.webp", "exact.webp", "a.png"}) {
+        const auto checked = ImageLoader::checkOutput(dir.file(name), Bytes(rgba.size(), 1));
+        ASSERT_TRUE(checked) << name;
+        EXPECT_EQ(checked->width, 37) << name;
+        EXPECT_EQ(checked->height, 23) << name;
+        EXPECT_TRUE(ImageLoader::checkOutput(dir.file(name), {})) << name << " in fresh memory";
+    }
+    for (const std::size_t cut : {lossyFile.size() / 2, lossyFile.size() - 9}) {
+        test::writeFile(dir.path() / "cut.webp", Bytes(lossyFile.begin(), lossyFile.begin() + cut));
+        EXPECT_FALSE(ImageLoader::loadOutput(dir.file("cut.webp"), {})) << cut;
+        EXPECT_FALSE(ImageLoader::checkOutput(dir.file("cut.webp"), {})) << cut;
+    }
+}
+
 TEST(ImageLoader, PixelLimitRefusesLargerImagesBeforeDecoding) {
     TempDir dir;
     ASSERT_TRUE(test::writeImage(dir.file("a.png"), test::randomPixels(20, 10, 3, 5), 20, 10, 3));

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "ChainSettings.h"
+#include "EffectsReference.h"
+#include "encode/ImageEncoder.h"
 #include "pipeline/ImageLoader.h"
 #include "pipeline/ImageProcessor.h"
 #include "watermark/Watermark.h"
@@ -82,17 +84,6 @@ TEST(Processor, ForceChangeFlipsBitOneOfRedOnly) {
     for (std::size_t i = 0; i < out.size(); ++i) EXPECT_EQ(out[i], i % 4 == 0 ? 0x83 : i % 4 == 3 ? 255 : 0x81) << i;
 }
 
-TEST(Processor, ChangedPercentCountsPixelsNotBytes) {
-    const Bytes a{1, 2, 3, 4, 5, 6, 7, 8, 9, 9, 9, 9, 0, 0, 0, 0};
-    Bytes b = a;
-    EXPECT_EQ(ImageProcessor::changedPercent(a, b), 0.0);
-    b[3] = 0; // alpha counts
-    b[13] = 1;
-    b[14] = 1; // same pixel twice
-    EXPECT_EQ(ImageProcessor::changedPercent(a, b), 50.0);
-    EXPECT_EQ(ImageProcessor::changedPercent(Bytes{1, 2, 3}, Bytes{}), 0.0);
-}
-
 TEST(Processor, MicroCropRemovesTheOuterRing) {
     PixelImage image;
     image.width = 5;
@@ -143,6 +134,55 @@ TEST(Processor, SameSeedSameBytesAndTheWatermarkSurvivesForceChange) {
     const auto small = ImageProcessor::process(tiny, s, 1);
     ASSERT_TRUE(small);
     EXPECT_FALSE(small->watermarkEmbedded);
+}
+
+// The colour shift, the watermark's bits and forceChange or the changed count run fused in one
+// pass, on a copy or on the input itself: each way gives the bytes of the plain steps in turn.
+TEST(Processor, FusedAndInPlacePassesGiveThePlainStepsBytes) {
+    reference::Rng pixels{11};
+    PixelImage image{{}, 203, 157, {}};
+    for (std::int64_t i = 0; i < 203 * 157 * 4; ++i) {
+        // Few grey levels, so that many pixels come out of the colour shift unchanged.
+        const auto v = static_cast<std::uint8_t>((pixels.next() >> 62) * 85);
+        image.rgba.push_back(i % 4 == 3 ? (i % 3 ? 255 : v) : v);
+    }
+    for (const OutputFormat format : {OutputFormat::png, OutputFormat::webp, OutputFormat::jpeg})
+        for (const bool shift : {false, true})
+            for (const bool force : {false, true})
+                for (const char* text : {"", "fused"}) {
+                    ProcessingSettings s = quietPng();
+                    s.outputFormat = format;
+                    s.colorShift = shift;
+                    s.forceUnique = force;
+                    s.invisible = true;
+                    s.watermarkText = text;
+                    const std::string label = std::string(OutputFormats::fileExtension(format)) + " shift " +
+                                              std::to_string(shift) + " force " + std::to_string(force) + " " + text;
+
+                    Bytes expected = image.rgba;
+                    reference::Rng rng{21};
+                    if (shift) reference::colorShift(expected, rng);
+                    Watermark::embed(expected, image.width, image.height, s.watermarkContent());
+                    std::int64_t changed = 0;
+                    for (std::size_t p = 0; p < expected.size(); p += 4) {
+                        const bool same = std::equal(&expected[p], &expected[p] + 4, &image.rgba[p]);
+                        if (same && force) expected[p] ^= 0x02;
+                        changed += !same;
+                    }
+                    const auto plain = ImageEncoder::encode(expected, image.width, image.height, s);
+
+                    const auto copied = ImageProcessor::process(image, s, 21);
+                    PixelImage input = image;
+                    const auto inPlace = ImageProcessor::processInPlace(input, s, 21);
+                    ASSERT_TRUE(plain && copied && inPlace) << label;
+                    EXPECT_EQ(copied->data, *plain) << label;
+                    EXPECT_EQ(inPlace->data, *plain) << label;
+                    const double percent = force ? 100.0 : static_cast<double>(changed) / (203.0 * 157.0) * 100.0;
+                    EXPECT_EQ(copied->percentChanged, percent) << label;
+                    EXPECT_EQ(inPlace->percentChanged, percent) << label;
+                    EXPECT_EQ(inPlace->watermarkEmbedded, *text != 0) << label;
+                    EXPECT_EQ(input.rgba.size(), image.rgba.size()) << "the spent input keeps its memory";
+                }
 }
 
 TEST(Processor, EncodingFailureIsTheOnlyAbsentResult) {
