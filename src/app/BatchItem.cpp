@@ -5,8 +5,8 @@
 #include "app/InputFiles.h"
 #include "app/Naming.h"
 #include "app/WatermarkCheck.h"
-#include "compare/PerceptualHash.h"
-#include "compare/Ssim.h"
+#include "compare/Likeness.h"
+#include "pipeline/ImageLoader.h"
 #include "pipeline/ImageProcessor.h"
 #include "pipeline/OutputName.h"
 #include "platform/Files.h"
@@ -27,7 +27,7 @@ std::optional<ItemRecord> runItem(const BatchInput& input, const BatchOrder& ord
     };
 
     if (stop) return std::nullopt;
-    const std::optional<PixelImage> image = readPicture(input.path);
+    std::optional<PixelImage> image = readPicture(input.path);
     if (!image) return finish("could not read");
     const std::optional<ProcessResult> result = ImageProcessor::process(*image, order.settings, record.seed);
     if (!result) return finish("processing failed");
@@ -48,10 +48,15 @@ std::optional<ItemRecord> runItem(const BatchInput& input, const BatchOrder& ord
     record.percentChanged = result->percentChanged;
     record.watermarkEmbedded = result->watermarkEmbedded;
 
-    const std::optional<PixelImage> decoded = readPicture(created.path);
+    // The source is measured now and its raster goes to the decoded copy: one decode of the
+    // copy serves both figures and the watermark check, and the item never holds three rasters.
+    const Likeness::Source source = Likeness::of(*image, result->width, result->height);
+    const std::optional<PixelImage> decoded = ImageLoader::loadOutput(created.path, std::move(image->rgba));
+    image.reset();
     if (!decoded) return finish("output failed to re-decode");
-    record.ssim = Ssim::compare(*image, *decoded);
-    record.hashDistance = PerceptualHash::distance(PerceptualHash::of(*image), PerceptualHash::of(*decoded));
+    const Likeness::Figures figures = Likeness::measure(source, *decoded);
+    record.ssim = figures.ssim;
+    record.hashDistance = figures.hashDistance;
     const WatermarkContent content = order.settings.watermarkContent();
     const bool wanted = order.settings.invisible && !content.isNone();
     record.watermarkRead = wanted && recordReadBack(*decoded, content).has_value();

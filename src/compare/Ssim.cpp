@@ -35,19 +35,27 @@ double windowSsim(const LumaGrid::Plane& x, const LumaGrid::Plane& y, std::int64
 
 } // namespace
 
-std::optional<double> compare(const PixelImage& a, const PixelImage& b) {
-    if (a.pixelCount() <= 0 || b.pixelCount() <= 0) return std::nullopt;
-    const std::int64_t width = std::min(a.width, b.width), height = std::min(a.height, b.height);
+Grid grid(std::int64_t widthA, std::int64_t heightA, std::int64_t widthB, std::int64_t heightB) {
+    const std::int64_t width = std::min(widthA, widthB), height = std::min(heightA, heightB);
     const std::int64_t shrink =
         std::max<std::int64_t>(1, std::llround(static_cast<double>(std::min(width, height)) / kViewingSide));
-    const std::int64_t gw = std::max<std::int64_t>(1, width / shrink), gh = std::max<std::int64_t>(1, height / shrink);
-    const LumaGrid::Plane x = LumaGrid::sample(a, gw, gh), y = LumaGrid::sample(b, gw, gh);
+    return {std::max<std::int64_t>(1, width / shrink), std::max<std::int64_t>(1, height / shrink)};
+}
 
+std::optional<double> compare(const LumaGrid::Plane& x, const LumaGrid::Plane& y) {
+    const std::int64_t gw = x.width, gh = x.height;
+    if (gw <= 0 || gh <= 0 || y.width != gw || y.height != gh) return std::nullopt;
     const std::int64_t ww = std::min(kWindow, gw), wh = std::min(kWindow, gh);
     double sum = 0.0;
     for (std::int64_t top = 0; top + wh <= gh; ++top)
         for (std::int64_t left = 0; left + ww <= gw; ++left) sum += windowSsim(x, y, left, top, ww, wh);
     return sum / static_cast<double>((gw - ww + 1) * (gh - wh + 1));
+}
+
+std::optional<double> compare(const PixelImage& a, const PixelImage& b) {
+    if (a.pixelCount() <= 0 || b.pixelCount() <= 0) return std::nullopt;
+    const Grid g = grid(a.width, a.height, b.width, b.height);
+    return compare(LumaGrid::sample(a, g.width, g.height), LumaGrid::sample(b, g.width, g.height));
 }
 
 } // namespace quelso::Ssim
