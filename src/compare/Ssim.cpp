@@ -35,7 +35,7 @@ double windowSsim(const LumaGrid::Plane& x, const LumaGrid::Plane& y, std::int64
 
 } // namespace
 
-Grid grid(std::int64_t widthA, std::int64_t heightA, std::int64_t widthB, std::int64_t heightB) {
+LumaGrid::Size grid(std::int64_t widthA, std::int64_t heightA, std::int64_t widthB, std::int64_t heightB) {
     const std::int64_t width = std::min(widthA, widthB), height = std::min(heightA, heightB);
     const std::int64_t shrink =
         std::max<std::int64_t>(1, std::llround(static_cast<double>(std::min(width, height)) / kViewingSide));
@@ -54,7 +54,7 @@ std::optional<double> compare(const LumaGrid::Plane& x, const LumaGrid::Plane& y
 
 std::optional<double> compare(const PixelImage& a, const PixelImage& b) {
     if (a.pixelCount() <= 0 || b.pixelCount() <= 0) return std::nullopt;
-    const Grid g = grid(a.width, a.height, b.width, b.height);
+    const LumaGrid::Size g = grid(a.width, a.height, b.width, b.height);
     return compare(LumaGrid::sample(a, g.width, g.height), LumaGrid::sample(b, g.width, g.height));
 }
 

@@ -9,11 +9,6 @@
 
 namespace quelso::Ssim {
 
-struct Grid {
-    std::int64_t width = 0;
-    std::int64_t height = 0;
-};
-
 // Both pictures go onto one grid: the smaller width and height of the two, shrunk by
 // max(1, round(shorter side / 256)) as the authors advise for pictures seen whole. The
 // figure is the mean over every 8 x 8 window of that grid (smaller when the grid is) of
@@ -23,7 +18,7 @@ struct Grid {
 std::optional<double> compare(const PixelImage& a, const PixelImage& b);
 
 // The grid of two pictures of these sizes (each side at least 1).
-Grid grid(std::int64_t widthA, std::int64_t heightA, std::int64_t widthB, std::int64_t heightB);
+LumaGrid::Size grid(std::int64_t widthA, std::int64_t heightA, std::int64_t widthB, std::int64_t heightB);
 
 // The figure of two pictures already on their grid; absent when the planes differ in size or are empty.
 std::optional<double> compare(const LumaGrid::Plane& x, const LumaGrid::Plane& y);
