@@ -36,22 +36,17 @@ std::optional<ItemRecord> runItem(const BatchInput& input, const BatchOrder& ord
         order.settings.smartRename ? nameFromContent(*image, order.args) : std::nullopt;
     if (stop) return std::nullopt;
 
-    const std::string base = OutputName::base(input.path, contentName);
-    const std::string extension(OutputFormats::fileExtension(order.settings.outputFormat));
-    const Files::Created created = Files::createUnique(
-        order.outDir, [&](int counter) { return Files::numberedName(base, counter, extension); }, result->data);
-    if (created.path.empty()) return finish("could not write: " + created.error);
-    record.output = created.path;
+    // Every check runs on the encoded bytes before they are written, from one decode that
+    // takes the source's raster once the source is measured: an item that fails writes
+    // nothing, and the report line follows its output at once, so a batch killed at any
+    // point leaves no output that --resume does not know of (but for that one step).
     record.width = result->width;
     record.height = result->height;
     record.bytes = static_cast<std::int64_t>(result->data.size());
     record.percentChanged = result->percentChanged;
     record.watermarkEmbedded = result->watermarkEmbedded;
-
-    // The source is measured now and its raster goes to the decoded copy: one decode of the
-    // copy serves both figures and the watermark check, and the item never holds three rasters.
     const Likeness::Source source = Likeness::of(*image, result->width, result->height);
-    const std::optional<PixelImage> decoded = ImageLoader::loadOutput(created.path, std::move(image->rgba));
+    const std::optional<PixelImage> decoded = ImageLoader::loadOutput(result->data, std::move(image->rgba));
     image.reset();
     if (!decoded) return finish("output failed to re-decode");
     const Likeness::Figures figures = Likeness::measure(source, *decoded);
@@ -62,6 +57,14 @@ std::optional<ItemRecord> runItem(const BatchInput& input, const BatchOrder& ord
     record.watermarkRead = wanted && recordReadBack(*decoded, content).has_value();
     // As with --cli: a watermark asked for and not read back fails the item.
     if (wanted && !record.watermarkRead) return finish("watermark not found after re-decode");
+    if (stop) return std::nullopt;
+
+    const std::string base = OutputName::base(input.path, contentName);
+    const std::string extension(OutputFormats::fileExtension(order.settings.outputFormat));
+    const Files::Created created = Files::createUnique(
+        order.outDir, [&](int counter) { return Files::numberedName(base, counter, extension); }, result->data);
+    if (created.path.empty()) return finish("could not write: " + created.error);
+    record.output = created.path;
     record.done = true;
     return finish("");
 }
