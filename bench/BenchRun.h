@@ -90,6 +90,39 @@ inline double median(std::vector<double> v) {
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
+// Medians of each side's runs.
+struct Medians {
+    Run cli, batch;
+    double ratio = 0; // median of the rounds' wall-time ratios, command line over batch
+};
+
+// Runs the command line and the batch `rounds` times each, alternating which goes first so
+// that a busy moment of the shared machine falls on both, printing each round.
+template <typename Cli, typename Batch>
+Medians alternate(int rounds, const char* batchName, Cli cli, Batch batch) {
+    std::vector<double> cw, cc, cp, bw, bc, bp, ratios;
+    for (int round = 0; round < rounds; ++round) {
+        Run c, b;
+        if (round % 2 == 0) {
+            c = cli();
+            b = batch(round);
+        } else {
+            b = batch(round);
+            c = cli();
+        }
+        cw.push_back(c.seconds);
+        cc.push_back(c.cpu);
+        cp.push_back(c.peakBytes);
+        bw.push_back(b.seconds);
+        bc.push_back(b.cpu);
+        bp.push_back(b.peakBytes);
+        ratios.push_back(c.seconds / b.seconds);
+        std::printf("  round %d: command line %6.2f s, %s %6.2f s, ratio %.2f\n", round + 1, c.seconds, batchName,
+                    b.seconds, ratios.back());
+    }
+    return {{median(cw), median(cc), median(cp)}, {median(bw), median(bc), median(bp)}, median(ratios)};
+}
+
 inline std::string loadAverage() {
     std::ifstream in("/proc/loadavg");
     std::string one, five;

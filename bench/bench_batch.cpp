@@ -32,37 +32,19 @@ int main(int argc, char** argv) {
         if (!jobs.empty()) args.insert(args.end(), {"--jobs", jobs});
         return bench::spawn(args);
     };
-    std::vector<double> cliWall, cliCpu, cliPeak, batchWall, batchCpu, batchPeak, ratios;
-    for (int round = 0; round < rounds; ++round) {
-        bench::Run cli, batch;
-        if (round % 2 == 0) {
-            cli = bench::cliOneByOne(mottler, photos.paths, dir);
-            batch = batchRound(round);
-        } else {
-            batch = batchRound(round);
-            cli = bench::cliOneByOne(mottler, photos.paths, dir);
-        }
-        cliWall.push_back(cli.seconds);
-        cliCpu.push_back(cli.cpu);
-        cliPeak.push_back(cli.peakBytes);
-        batchWall.push_back(batch.seconds);
-        batchCpu.push_back(batch.cpu);
-        batchPeak.push_back(batch.peakBytes);
-        ratios.push_back(cli.seconds / batch.seconds);
-        std::printf("  round %d: command line %6.2f s, batch %6.2f s, ratio %.2f\n", round + 1, cli.seconds,
-                    batch.seconds, ratios.back());
-    }
+    const bench::Medians m = bench::alternate(
+        rounds, "batch", [&] { return bench::cliOneByOne(mottler, photos.paths, dir); }, batchRound);
 
-    const double cw = bench::median(cliWall), bw = bench::median(batchWall), raster = photos.largestPixels * 4;
+    const double raster = photos.largestPixels * 4;
     std::printf("16 photos, %.1f MP on average (largest raster %.0f MB), %u cores, medians of %d rounds\n",
                 photos.averagePixels / 1e6, raster / 1e6, std::thread::hardware_concurrency(), rounds);
-    std::printf("  mottler --cli once per file : %6.2f s  %5.2f images/s  cpu %6.2f s  peak %4.0f MB per process\n", cw,
-                16 / cw, bench::median(cliCpu), bench::median(cliPeak) / 1e6);
+    std::printf("  mottler --cli once per file : %6.2f s  %5.2f images/s  cpu %6.2f s  peak %4.0f MB per process\n",
+                m.cli.seconds, 16 / m.cli.seconds, m.cli.cpu, m.cli.peakBytes / 1e6);
     std::printf("  mottler --batch%-12s : %6.2f s  %5.2f images/s  cpu %6.2f s  peak %4.0f MB = %.1f rasters\n",
-                jobs.empty() ? "" : (" --jobs " + jobs).c_str(), bw, 16 / bw, bench::median(batchCpu),
-                bench::median(batchPeak) / 1e6, bench::median(batchPeak) / raster);
-    std::printf("  ratio batch / command line  : %6.2f (median of the rounds' ratios %.2f)\n", cw / bw,
-                bench::median(ratios));
+                jobs.empty() ? "" : (" --jobs " + jobs).c_str(), m.batch.seconds, 16 / m.batch.seconds, m.batch.cpu,
+                m.batch.peakBytes / 1e6, m.batch.peakBytes / raster);
+    std::printf("  ratio batch / command line  : %6.2f (median of the rounds' ratios %.2f)\n",
+                m.cli.seconds / m.batch.seconds, m.ratio);
     std::printf("  load average at the end     : %s\n", bench::loadAverage().c_str());
     fs::remove_all(dir);
     return 0;

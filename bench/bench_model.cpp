@@ -98,37 +98,26 @@ int main(int argc, char** argv) {
         }
         return bench::Run{seconds, processorSeconds() - cpuBefore, peakResidentBytes() - before};
     };
-    std::vector<double> cliWall, cliCpu, modelWall, modelCpu, modelPeak, ratios;
-    for (int round = 0; round < rounds; ++round) {
-        bench::Run cli, batch;
-        if (round % 2 == 0) {
-            cli = bench::cliOneByOne(MOTTLER_PATH, photos.paths, dir);
-            batch = modelRound();
-        } else {
-            batch = modelRound();
-            cli = bench::cliOneByOne(MOTTLER_PATH, photos.paths, dir);
-        }
-        cliWall.push_back(cli.seconds);
-        cliCpu.push_back(cli.cpu);
-        modelWall.push_back(batch.seconds);
-        modelCpu.push_back(batch.cpu);
-        modelPeak.push_back(batch.peakBytes);
-        ratios.push_back(cli.seconds / batch.seconds);
-        std::printf("  round %d: command line %6.2f s, model %6.2f s, ratio %.2f\n", round + 1, cli.seconds,
-                    batch.seconds, ratios.back());
-    }
+    // The peak is the largest of the rounds', not their median.
+    double peak = 0;
+    const bench::Medians m = bench::alternate(
+        rounds, "model", [&] { return bench::cliOneByOne(MOTTLER_PATH, photos.paths, dir); },
+        [&](int) {
+            const bench::Run run = modelRound();
+            peak = std::max(peak, run.peakBytes);
+            return run;
+        });
     const quelso::WorkSplit::Split split = quelso::WorkSplit::choose(QThread::idealThreadCount(), 16);
-    const double cw = bench::median(cliWall), mw = bench::median(modelWall), raster = photos.largestPixels * 4;
+    const double raster = photos.largestPixels * 4;
     std::printf("16 photos, %.1f MP on average, %d cores, medians of %d rounds\n", photos.averagePixels / 1e6,
                 QThread::idealThreadCount(), rounds);
-    std::printf("  mottler --cli one after another : %6.2f s  %5.2f images/s  cpu %6.2f s\n", cw, 16 / cw,
-                bench::median(cliCpu));
+    std::printf("  mottler --cli one after another : %6.2f s  %5.2f images/s  cpu %6.2f s\n", m.cli.seconds,
+                16 / m.cli.seconds, m.cli.cpu);
     std::printf("  AppModel batch                  : %6.2f s  %5.2f images/s  cpu %6.2f s  (%d items at once, %d "
                 "pipeline threads each)\n",
-                mw, 16 / mw, bench::median(modelCpu), split.concurrentItems, split.pipelineWorkers);
-    std::printf("  ratio batch / command line      : %6.2f (median of the rounds' ratios %.2f)\n", cw / mw,
-                bench::median(ratios));
-    const double peak = *std::max_element(modelPeak.begin(), modelPeak.end());
+                m.batch.seconds, 16 / m.batch.seconds, m.batch.cpu, split.concurrentItems, split.pipelineWorkers);
+    std::printf("  ratio batch / command line      : %6.2f (median of the rounds' ratios %.2f)\n",
+                m.cli.seconds / m.batch.seconds, m.ratio);
     std::printf("  peak memory of the batch        : %6.0f MB above the memory before it (largest of the rounds); "
                 "%.1f rasters of the largest photo per running item\n",
                 peak / 1e6, peak / raster / split.concurrentItems);
