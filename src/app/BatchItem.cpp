@@ -50,8 +50,6 @@ std::optional<ItemRecord> runItem(const BatchInput& input, const BatchOrder& ord
     image.reset();
     if (!decoded) return finish("output failed to re-decode");
     const Likeness::Figures figures = Likeness::measure(source, *decoded);
-    record.ssim = figures.ssim;
-    record.hashDistance = figures.hashDistance;
     const WatermarkContent content = order.settings.watermarkContent();
     const bool wanted = order.settings.invisible && !content.isNone();
     record.watermarkRead = wanted && recordReadBack(*decoded, content).has_value();
@@ -64,7 +62,10 @@ std::optional<ItemRecord> runItem(const BatchInput& input, const BatchOrder& ord
     const Files::Created created = Files::createUnique(
         order.outDir, [&](int counter) { return Files::numberedName(base, counter, extension); }, result->data);
     if (created.path.empty()) return finish("could not write: " + created.error);
+    // The figures describe the copy written; a copy that was not has none.
     record.output = created.path;
+    record.ssim = figures.ssim;
+    record.hashDistance = figures.hashDistance;
     record.done = true;
     return finish("");
 }

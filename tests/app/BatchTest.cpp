@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "TestImages.h"
 #include "TestSupport.h"
 
 extern char** environ;
@@ -235,6 +236,22 @@ TEST_F(Batch, SsimFallsAsTheBlurGrows) {
         EXPECT_LT(ssim, previous) << blur;
         previous = ssim;
     }
+}
+
+TEST_F(Batch, AFailedCheckWritesNothing) {
+    // Too small to hold the record: the check after encoding fails, before anything is written.
+    const fs::path tiny = dir.path() / "tiny.png";
+    ASSERT_TRUE(test::writeImage(tiny.string(), test::Bytes(6 * 6 * 3, 90), 6, 6, 3));
+    const std::string report = dir.file("r.jsonl");
+    const test::CommandResult run = test::mottler({"--batch", tiny.string(), "--out-dir", out.string(), "--no-rename",
+                                                   "--text", "a record too long for six by six", "--report", report});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_THAT(run.err, HasSubstr("0 done, 1 failed\n"));
+    const auto lines = reportLines(report);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0]["message"], "watermark not found after re-decode");
+    EXPECT_TRUE(lines[0]["output"].is_null() && lines[0]["ssim"].is_null() && lines[0]["hashDistance"].is_null());
+    EXPECT_TRUE(namesIn(out).empty());
 }
 
 TEST(BatchUsage, MistakesAreUsageErrors) {
