@@ -57,10 +57,8 @@ std::optional<ItemRecord> runItem(const BatchInput& input, const BatchOrder& ord
     if (wanted && !record.watermarkRead) return finish("watermark not found after re-decode");
     if (stop) return std::nullopt;
 
-    const std::string base = OutputName::base(input.path, contentName);
-    const std::string extension(OutputFormats::fileExtension(order.settings.outputFormat));
-    const Files::Created created = Files::createUnique(
-        order.outDir, [&](int counter) { return Files::numberedName(base, counter, extension); }, result->data);
+    const Files::Created created = OutputName::write(order.outDir, OutputName::base(input.path, contentName),
+                                                     order.settings.outputFormat, result->data);
     if (created.path.empty()) return finish("could not write: " + created.error);
     // The figures describe the copy written; a copy that was not has none.
     record.output = created.path;
