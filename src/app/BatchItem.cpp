@@ -37,9 +37,10 @@ std::optional<ItemRecord> runItem(const BatchInput& input, const BatchOrder& ord
     if (stop) return std::nullopt;
 
     // Every check runs on the encoded bytes before they are written, from one decode that
-    // takes the source's raster once the source is measured: an item that fails writes
-    // nothing, and the report line follows its output at once, so a batch killed at any
-    // point leaves no output that --resume does not know of (but for that one step).
+    // takes the source's raster once the source is measured. An item that fails writes
+    // nothing, and the report line is appended the moment the output has its name, so a
+    // batch killed part-way leaves no output unknown to --resume but for an item caught
+    // between those two steps.
     record.width = result->width;
     record.height = result->height;
     record.bytes = static_cast<std::int64_t>(result->data.size());
