@@ -35,6 +35,16 @@ TEST(BatchInputs, FoldersGiveAcceptedPicturesSortedOnceOutputFolderLeftOut) {
         paths(listInputs({root, root + "/notes.txt", dir.file("missing.png"), root + "/a.png"}, true, root + "/out")),
         (std::vector<std::string>{root + "/a.png | a.png", root + "/b.JPG | b.JPG", root + "/notes.txt | notes.txt",
                                   root + "/sub/c.webp | sub/c.webp", dir.file("missing.png") + " | missing.png"}));
+
+    // Items start largest first; equal sizes and missing files keep the listed order.
+    test::writeFile(in / "sub/c.webp", std::string("xxx"));
+    test::writeFile(in / "b.JPG", std::string("xx"));
+    test::writeFile(in / "d.png", std::string("x"));
+    std::vector<BatchInput> started = listInputs({root, dir.file("missing.png")}, true, root + "/out");
+    largestFirst(started);
+    EXPECT_EQ(paths(started), (std::vector<std::string>{root + "/sub/c.webp | sub/c.webp", root + "/b.JPG | b.JPG",
+                                                        root + "/a.png | a.png", root + "/d.png | d.png",
+                                                        dir.file("missing.png") + " | missing.png"}));
 }
 
 TEST(BatchInputs, ShardsSplitThePositionsAndSeedsFollowThePath) {
