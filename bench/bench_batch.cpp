@@ -1,96 +1,51 @@
 // mottler --batch over 16 photos of 6 megapixels and more, against `mottler --cli` run once
 // per file over the same photos in the same run: images per second for both, their ratio,
-// and the peak memory of the batch process.
-#include <chrono>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
-#include <filesystem>
-#include <spawn.h>
-#include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
+// and the peak memory of the batch process. The two sides alternate (A B, then B A, ...) so
+// that a busy moment of the shared machine falls on both, and the figures are medians.
+//
+//   bench_batch [rounds] [jobs] [mottler]   (defaults: 3 rounds; 0: the batch's own default for
+//                                            --jobs; the mottler built beside this program)
 #include <thread>
-#include <vector>
 
-extern char** environ;
+#include "BenchRun.h"
 
-namespace {
-
-namespace fs = std::filesystem;
-
-struct Run {
-    int status = -1;
-    double seconds = 0;
-    double peakBytes = 0;
-};
-
-// Runs mottler with its output silenced; the child's own peak memory comes from wait4.
-Run mottler(std::vector<std::string> args) {
-    args.insert(args.begin(), MOTTLER_PATH);
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = -1;
-    Run run;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        rusage usage{};
-        wait4(pid, &status, 0, &usage);
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.peakBytes = static_cast<double>(usage.ru_maxrss) * 1024.0;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    return run;
-}
-
-} // namespace
-
-int main() {
+int main(int argc, char** argv) {
+    namespace fs = std::filesystem;
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    const std::string jobs = argc > 2 && std::atoi(argv[2]) > 0 ? argv[2] : "";
+    const std::string mottler = argc > 3 ? argv[3] : MOTTLER_PATH;
     const fs::path dir = fs::temp_directory_path() / ("quelso-bench-batch-" + std::to_string(getpid()));
-    fs::create_directories(dir / "in");
-    // Sixteen different sizes of the shipped photo, from 3000 x 2001 (6 MP) upwards.
-    std::vector<std::string> photos;
-    double pixels = 0;
-    for (int i = 0; i < 16; ++i) {
-        const double scale = 1.875 + 0.025 * i;
-        const std::string photo = (dir / "in" / ("photo" + std::to_string(i) + ".jpg")).string();
-        const std::string make = "vips resize " QUELSO_SAMPLES "/harbour.jpg '" + photo + "[Q=90]' " +
-                                 std::to_string(scale) + " >/dev/null 2>&1";
-        if (std::system(make.c_str()) != 0) return 1;
-        photos.push_back(photo);
-        pixels += std::ceil(1600 * scale) * std::ceil(1067 * scale);
-    }
+    const bench::Photos photos = bench::makePhotos(dir / "in");
 
     // The same work on both sides: the command line's defaults, lossy WebP at quality 70,
-    // no naming. The batch also decodes every copy again for SSIM and the perceptual hash,
-    // as --cli decodes its output for the watermark check.
-    Run cli;
-    double cliPeak = 0;
-    for (std::size_t i = 0; i < photos.size(); ++i) {
-        const Run one = mottler({"--cli", "--in", photos[i], "--out",
-                                 (dir / ("cli" + std::to_string(i) + ".webp")).string(), "--no-rename"});
-        if (one.status != 0) return 1;
-        cli.seconds += one.seconds;
-        cliPeak = std::max(cliPeak, one.peakBytes);
-    }
-    const Run batch = mottler({"--batch", (dir / "in").string(), "--out-dir", (dir / "batch").string(), "--no-rename",
-                               "--report", (dir / "report.jsonl").string()});
-    if (batch.status != 0) return 1;
+    // no naming. The batch also measures every copy against its source, from the one decode
+    // of the copy that serves the watermark check, as --cli decodes its output for that check.
+    const auto batchRound = [&](int round) {
+        std::vector<std::string> args{mottler,
+                                      "--batch",
+                                      (dir / "in").string(),
+                                      "--out-dir",
+                                      (dir / ("batch" + std::to_string(round))).string(),
+                                      "--no-rename",
+                                      "--report",
+                                      (dir / ("report" + std::to_string(round))).string()};
+        if (!jobs.empty()) args.insert(args.end(), {"--jobs", jobs});
+        return bench::spawn(args);
+    };
+    const bench::Medians m = bench::alternate(
+        rounds, "batch", [&] { return bench::cliOneByOne(mottler, photos.paths, dir); }, batchRound);
 
-    std::printf("16 photos, %.1f MP on average, %u cores\n", pixels / 16 / 1e6, std::thread::hardware_concurrency());
-    std::printf("  mottler --cli once per file : %6.2f s  %5.2f images/s  peak %4.0f MB per process\n", cli.seconds,
-                16 / cli.seconds, cliPeak / 1e6);
-    std::printf("  mottler --batch             : %6.2f s  %5.2f images/s  peak %4.0f MB\n", batch.seconds,
-                16 / batch.seconds, batch.peakBytes / 1e6);
-    std::printf("  ratio batch / command line  : %6.2f\n", cli.seconds / batch.seconds);
+    const double raster = photos.largestPixels * 4;
+    std::printf("16 photos, %.1f MP on average (largest raster %.0f MB), %u cores, medians of %d rounds\n",
+                photos.averagePixels / 1e6, raster / 1e6, std::thread::hardware_concurrency(), rounds);
+    std::printf("  mottler --cli once per file : %6.2f s  %5.2f images/s  cpu %6.2f s  peak %4.0f MB per process\n",
+                m.cli.seconds, 16 / m.cli.seconds, m.cli.cpu, m.cli.peakBytes / 1e6);
+    std::printf("  mottler --batch%-12s : %6.2f s  %5.2f images/s  cpu %6.2f s  peak %4.0f MB = %.1f rasters\n",
+                jobs.empty() ? "" : (" --jobs " + jobs).c_str(), m.batch.seconds, 16 / m.batch.seconds, m.batch.cpu,
+                m.batch.peakBytes / 1e6, m.batch.peakBytes / raster);
+    std::printf("  ratio batch / command line  : %6.2f (median of the rounds' ratios %.2f)\n",
+                m.cli.seconds / m.batch.seconds, m.ratio);
+    std::printf("  load average at the end     : %s\n", bench::loadAverage().c_str());
     fs::remove_all(dir);
     return 0;
 }

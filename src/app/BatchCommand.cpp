@@ -165,6 +165,7 @@ std::int32_t batch(const Args& args) {
 
     std::vector<BatchInput> inputs = takeShard(listInputs(names, contains(options, "--recursive"), *outDir), shard);
     std::erase_if(inputs, [&](const BatchInput& input) { return done.count(input.path) > 0; });
+    largestFirst(inputs);
 
     const int cores = workerCount();
     const int running = std::clamp(jobs, 1, static_cast<int>(std::max<std::size_t>(inputs.size(), 1)));

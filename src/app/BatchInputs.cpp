@@ -84,6 +84,17 @@ std::vector<BatchInput> takeShard(const std::vector<BatchInput>& inputs, Shard s
     return taken;
 }
 
+void largestFirst(std::vector<BatchInput>& inputs) {
+    std::vector<std::pair<std::uintmax_t, BatchInput>> sized;
+    for (BatchInput& input : inputs) {
+        std::error_code error;
+        const std::uintmax_t size = fs::file_size(input.path, error);
+        sized.emplace_back(error ? 0 : size, std::move(input));
+    }
+    std::stable_sort(sized.begin(), sized.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (std::size_t i = 0; i < inputs.size(); ++i) inputs[i] = std::move(sized[i].second);
+}
+
 std::uint64_t itemSeed(std::uint64_t seed, std::string_view relative) {
     std::uint64_t hash = 0xcbf29ce484222325ull;
     for (const char c : relative) {

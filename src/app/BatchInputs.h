@@ -32,6 +32,11 @@ std::optional<Shard> parseShard(std::string_view text);
 // The inputs whose position in the list is shard.index modulo shard.count.
 std::vector<BatchInput> takeShard(const std::vector<BatchInput>& inputs, Shard shard);
 
+// Sorts the inputs into the order their items start in: the largest files first, so that
+// the items still running when the list runs out are small ones and no core idles long at
+// the end. Equal sizes, and files whose size cannot be read (as 0), keep their order.
+void largestFirst(std::vector<BatchInput>& inputs);
+
 // The seed of one item of a seeded batch: the first SplitMix64 draw from seed XOR the 64-bit
 // FNV-1a hash of the item's relative path, so it depends on neither the order nor the machine.
 std::uint64_t itemSeed(std::uint64_t seed, std::string_view relative);

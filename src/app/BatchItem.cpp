@@ -5,8 +5,8 @@
 #include "app/InputFiles.h"
 #include "app/Naming.h"
 #include "app/WatermarkCheck.h"
-#include "compare/PerceptualHash.h"
-#include "compare/Ssim.h"
+#include "compare/Likeness.h"
+#include "pipeline/ImageLoader.h"
 #include "pipeline/ImageProcessor.h"
 #include "pipeline/OutputName.h"
 #include "platform/Files.h"
@@ -27,7 +27,7 @@ std::optional<ItemRecord> runItem(const BatchInput& input, const BatchOrder& ord
     };
 
     if (stop) return std::nullopt;
-    const std::optional<PixelImage> image = readPicture(input.path);
+    std::optional<PixelImage> image = readPicture(input.path);
     if (!image) return finish("could not read");
     const std::optional<ProcessResult> result = ImageProcessor::process(*image, order.settings, record.seed);
     if (!result) return finish("processing failed");
@@ -36,27 +36,35 @@ std::optional<ItemRecord> runItem(const BatchInput& input, const BatchOrder& ord
         order.settings.smartRename ? nameFromContent(*image, order.args) : std::nullopt;
     if (stop) return std::nullopt;
 
-    const std::string base = OutputName::base(input.path, contentName);
-    const std::string extension(OutputFormats::fileExtension(order.settings.outputFormat));
-    const Files::Created created = Files::createUnique(
-        order.outDir, [&](int counter) { return Files::numberedName(base, counter, extension); }, result->data);
-    if (created.path.empty()) return finish("could not write: " + created.error);
-    record.output = created.path;
+    // Every check runs on the encoded bytes before they are written, from one decode that
+    // takes the source's raster once the source is measured. An item that fails writes
+    // nothing, and the report line is appended the moment the output has its name, so a
+    // batch killed part-way leaves no output unknown to --resume but for an item caught
+    // between those two steps.
     record.width = result->width;
     record.height = result->height;
     record.bytes = static_cast<std::int64_t>(result->data.size());
     record.percentChanged = result->percentChanged;
     record.watermarkEmbedded = result->watermarkEmbedded;
-
-    const std::optional<PixelImage> decoded = readPicture(created.path);
+    const Likeness::Source source = Likeness::of(*image, result->width, result->height);
+    const std::optional<PixelImage> decoded = ImageLoader::loadOutput(result->data, std::move(image->rgba));
+    image.reset();
     if (!decoded) return finish("output failed to re-decode");
-    record.ssim = Ssim::compare(*image, *decoded);
-    record.hashDistance = PerceptualHash::distance(PerceptualHash::of(*image), PerceptualHash::of(*decoded));
+    const Likeness::Figures figures = Likeness::measure(source, *decoded);
     const WatermarkContent content = order.settings.watermarkContent();
     const bool wanted = order.settings.invisible && !content.isNone();
     record.watermarkRead = wanted && recordReadBack(*decoded, content).has_value();
     // As with --cli: a watermark asked for and not read back fails the item.
     if (wanted && !record.watermarkRead) return finish("watermark not found after re-decode");
+    if (stop) return std::nullopt;
+
+    const Files::Created created = OutputName::write(order.outDir, OutputName::base(input.path, contentName),
+                                                     order.settings.outputFormat, result->data);
+    if (created.path.empty()) return finish("could not write: " + created.error);
+    // The figures describe the copy written; a copy that was not has none.
+    record.output = created.path;
+    record.ssim = figures.ssim;
+    record.hashDistance = figures.hashDistance;
     record.done = true;
     return finish("");
 }

@@ -1,6 +1,6 @@
 #pragma once
-// One input of a batch, start to end: read, process, name, write without replacing anything,
-// read the copy back and measure it against its source.
+// One input of a batch, start to end: read, process, decode the copy and measure it against
+// its source, then name and write it without replacing anything.
 #include <atomic>
 #include <cstdint>
 #include <optional>

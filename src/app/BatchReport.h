@@ -24,12 +24,13 @@ struct ItemRecord {
     std::int64_t milliseconds = 0;
 };
 
-// The record as one line of JSON, newline included. Paths that are not UTF-8 are written
-// with U+FFFD in place of the bytes that are not.
+// The record as one line of JSON, newline included; keys in a fixed order. A path that is
+// not UTF-8 is written with U+FFFD in place of the bytes that are not, and again, exactly, as
+// lowercase hex of its bytes under "inputHex" or "outputHex".
 std::string reportLine(const ItemRecord& record);
 
-// The inputs of lines whose status is "done". Lines that are not whole JSON objects (the last
-// one of a run killed while writing it) are passed over. Absent when the file cannot be read.
+// The inputs of lines whose status is "done", from "inputHex" when a line has it. Lines that are not whole JSON objects
+// (the last one of a run killed while writing it) are passed over. Absent when the file cannot be read.
 std::optional<std::set<std::string>> doneInputs(const std::string& path);
 
 // A report open for appending; each line goes to the file in one write, so lines of items

@@ -2,6 +2,7 @@
 // A picture's luma on a grid of another size, so two pictures whose sizes differ (a copy
 // cropped by a pixel or two) are measured cell against cell.
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "core/PixelImage.h"
@@ -20,5 +21,13 @@ struct Plane {
 // width), and likewise down; at least one pixel. On a grid of the picture's own size every
 // cell is its pixel. width and height are at least 1; a grid larger than the picture repeats pixels.
 Plane sample(const PixelImage& image, std::int64_t width, std::int64_t height);
+
+struct Size {
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+};
+
+// The same on several grids at once, in one pass over the pixels.
+std::vector<Plane> sample(const PixelImage& image, std::span<const Size> sizes);
 
 } // namespace quelso::LumaGrid

@@ -12,7 +12,7 @@ namespace quelso::PerceptualHash {
 
 namespace {
 
-constexpr int kGrid = 32;
+constexpr int kGrid = kGridSide;
 constexpr int kBlock = 8;
 
 // cos(pi (2x + 1) u / 64) for the frequencies kept, u = 1..8.
@@ -28,9 +28,10 @@ Basis basis() {
 
 } // namespace
 
-std::uint64_t of(const PixelImage& image) {
+std::uint64_t of(const PixelImage& image) { return of(LumaGrid::sample(image, kGrid, kGrid)); }
+
+std::uint64_t of(const LumaGrid::Plane& luma) {
     static const Basis cosines = basis();
-    const LumaGrid::Plane luma = LumaGrid::sample(image, kGrid, kGrid);
     // Rows first: for each grid row, its 8 kept horizontal frequencies.
     std::array<std::array<double, kBlock>, kGrid> rows{};
     for (int y = 0; y < kGrid; ++y)

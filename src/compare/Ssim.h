@@ -1,8 +1,10 @@
 #pragma once
 // The structural similarity (Wang, Bovik, Sheikh and Simoncelli, 2004) of two pictures' luma:
 // 1 for the same picture, lower as structure, contrast or brightness part.
+#include <cstdint>
 #include <optional>
 
+#include "compare/LumaGrid.h"
 #include "core/PixelImage.h"
 
 namespace quelso::Ssim {
@@ -14,5 +16,11 @@ namespace quelso::Ssim {
 // C2 = (0.03 * 255)^2 and window statistics over its pixels with equal weight.
 // Absent when either picture has no pixels.
 std::optional<double> compare(const PixelImage& a, const PixelImage& b);
+
+// The grid of two pictures of these sizes (each side at least 1).
+LumaGrid::Size grid(std::int64_t widthA, std::int64_t heightA, std::int64_t widthB, std::int64_t heightB);
+
+// The figure of two pictures already on their grid; absent when the planes differ in size or are empty.
+std::optional<double> compare(const LumaGrid::Plane& x, const LumaGrid::Plane& y);
 
 } // namespace quelso::Ssim

@@ -1,9 +1,9 @@
 #include "model/ProcessJob.h"
 
-#include "pipeline/OutputName.h"
 #include "naming/AIVision.h"
 #include "pipeline/ImageLoader.h"
 #include "pipeline/ImageProcessor.h"
+#include "pipeline/OutputName.h"
 #include "platform/Files.h"
 #include "platform/SecureRandom.h"
 
@@ -37,13 +37,11 @@ JobOutcome runJob(const JobOrder& order, const std::atomic<bool>& cancelled) {
     image.reset();
     if (cancelled) return {};
 
-    const std::string base = OutputName::base(order.inputPath, contentName);
-    const std::string extension(OutputFormats::fileExtension(s.outputFormat));
     // Written under a temporary name and moved onto the first name that is still free at
     // that moment, so two jobs that pick the same name never overwrite one another.
-    const Files::Created created = Files::createUnique(
-        OutputName::folder(order.inputPath, order.destination),
-        [&](int counter) { return Files::numberedName(base, counter, extension); }, result->data);
+    const Files::Created created =
+        OutputName::write(OutputName::folder(order.inputPath, order.destination),
+                          OutputName::base(order.inputPath, contentName), s.outputFormat, result->data);
     if (created.path.empty()) return failed("Couldn\u2019t write output");
     JobOutcome written;
     written.kind = JobOutcome::Written;

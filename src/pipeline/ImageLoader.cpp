@@ -1,5 +1,8 @@
 #include "pipeline/ImageLoader.h"
 
+#include <algorithm>
+#include <string_view>
+
 #include "encode/WebPCodec.h"
 #include "platform/Files.h"
 #include "platform/ImageCodec.h"
@@ -31,6 +34,15 @@ std::optional<Info> checkOutput(const std::string& path, Bytes spent) {
     const auto image = ImageCodec::decodeFile(path, std::move(spent));
     if (!image) return std::nullopt;
     return Info{image->width, image->height, header->format};
+}
+
+std::optional<PixelImage> loadOutput(const Bytes& encoded, Bytes spent) {
+    // A RIFF container of form type WEBP.
+    constexpr std::string_view riff = "RIFF", webp = "WEBP";
+    const bool isWebP = encoded.size() >= 12 && std::equal(riff.begin(), riff.end(), encoded.begin()) &&
+                        std::equal(webp.begin(), webp.end(), encoded.begin() + 8);
+    if (isWebP) return WebPCodec::decode(encoded, std::move(spent));
+    return ImageCodec::decodeBytes(encoded.data(), encoded.size());
 }
 
 std::optional<Info> info(const std::string& path) {

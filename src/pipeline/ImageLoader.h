@@ -28,6 +28,10 @@ std::optional<PixelImage> loadOutput(const std::string& path, Bytes spent);
 // loadOutput would fail.
 std::optional<Info> checkOutput(const std::string& path, Bytes spent);
 
+// The same for output bytes still in memory, before they are written: a file the bytes are
+// then written to holds the very pixels checked.
+std::optional<PixelImage> loadOutput(const Bytes& encoded, Bytes spent);
+
 // Size and format from the header alone.
 std::optional<Info> info(const std::string& path);
 

@@ -30,16 +30,22 @@ std::string temporaryName() {
 
 // A completely written and synced temporary file in a folder, removed on destruction
 // unless it was moved to its final name. While it exists it is tracked, so an interrupt
-// removes it too.
+// removes it too. An unnamed one (O_TMPFILE, where the file system has it) is wanted for a
+// file that only ever takes a free name: it has no name to leave behind even when the
+// process is killed outright.
 class TempFile {
 public:
-    explicit TempFile(const std::filesystem::path& folder) {
+    explicit TempFile(const std::filesystem::path& folder, bool unnamed = false) {
         dir_ = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         if (dir_ < 0) {
             fail();
             return;
         }
-        for (int attempt = 0; attempt < 16 && fd_ < 0; ++attempt) {
+        // It is named later through /proc, so without /proc it cannot be named at all.
+        if (unnamed && ::access("/proc/self/fd", X_OK) == 0)
+            fd_ = ::openat(dir_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        unnamed_ = fd_ >= 0;
+        for (int attempt = 0; attempt < 16 && !unnamed_ && fd_ < 0; ++attempt) {
             name_ = temporaryName();
             // Tracked before it exists: an interrupt right after the create still finds it.
             ticket_ = TemporaryFiles::track(dir_, name_.c_str());
@@ -78,6 +84,7 @@ public:
             done += static_cast<std::size_t>(n);
         }
         if (::fsync(fd_) != 0) return fail();
+        if (unnamed_) return true; // kept open: it is named through its descriptor
         const int fd = fd_;
         fd_ = -1;
         if (::close(fd) != 0) return fail();
@@ -87,6 +94,11 @@ public:
     // Gives the file the name target (relative to the folder, or absolute); with noReplace
     // only if nothing exists there (errno EEXIST otherwise).
     bool moveTo(const std::string& target, bool noReplace) {
+        if (unnamed_) {
+            // Linking never replaces: EEXIST when the name is taken.
+            const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+            return ::linkat(AT_FDCWD, self.c_str(), dir_, target.c_str(), AT_SYMLINK_FOLLOW) == 0 || fail();
+        }
         if (!noReplace) {
             if (::renameat(dir_, name_.c_str(), AT_FDCWD, target.c_str()) != 0) return fail();
             return released();
@@ -116,6 +128,7 @@ private:
     int dir_ = -1;
     int fd_ = -1;
     int ticket_ = -1;
+    bool unnamed_ = false;
 };
 
 std::filesystem::path folderOf(const std::string& path) {
@@ -182,7 +195,7 @@ std::string numberedName(const std::string& base, int counter, const std::string
 Created createUnique(const std::string& folder, const std::function<std::string(int)>& nameFor,
                      std::span<const std::uint8_t> data) {
     const std::filesystem::path dir = folder.empty() ? std::filesystem::path(".") : std::filesystem::path(folder);
-    TempFile temp(dir);
+    TempFile temp(dir, true);
     if (!temp.fill(data)) return {{}, temp.error()};
     for (int counter = 1; counter <= kMaxCounter; ++counter) {
         const std::string name = nameFor(counter);

@@ -37,7 +37,9 @@ struct Created {
 // Writes data to the first free name in folder among nameFor(1), nameFor(2), …: the bytes
 // go to a temporary file first and are linked under the candidate name only if nothing
 // exists there, so a file that appears between the check and the write is never replaced,
-// not even by a concurrent writer choosing the same name.
+// not even by a concurrent writer choosing the same name. Where the file system allows, the
+// temporary file has no name at all until then, so not even a process killed outright
+// leaves a partial file behind.
 Created createUnique(const std::string& folder, const std::function<std::string(int)>& nameFor,
                      std::span<const std::uint8_t> data);
 

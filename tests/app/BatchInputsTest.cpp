@@ -7,6 +7,7 @@
 #include "app/BatchInputs.h"
 #include "app/BatchReport.h"
 #include "core/SplitMix64.h"
+#include "platform/Utf8.h"
 
 namespace quelso::CLI {
 namespace {
@@ -34,6 +35,16 @@ TEST(BatchInputs, FoldersGiveAcceptedPicturesSortedOnceOutputFolderLeftOut) {
         paths(listInputs({root, root + "/notes.txt", dir.file("missing.png"), root + "/a.png"}, true, root + "/out")),
         (std::vector<std::string>{root + "/a.png | a.png", root + "/b.JPG | b.JPG", root + "/notes.txt | notes.txt",
                                   root + "/sub/c.webp | sub/c.webp", dir.file("missing.png") + " | missing.png"}));
+
+    // Items start largest first; equal sizes and missing files keep the listed order.
+    test::writeFile(in / "sub/c.webp", std::string("xxx"));
+    test::writeFile(in / "b.JPG", std::string("xx"));
+    test::writeFile(in / "d.png", std::string("x"));
+    std::vector<BatchInput> started = listInputs({root, dir.file("missing.png")}, true, root + "/out");
+    largestFirst(started);
+    EXPECT_EQ(paths(started), (std::vector<std::string>{root + "/sub/c.webp | sub/c.webp", root + "/b.JPG | b.JPG",
+                                                        root + "/a.png | a.png", root + "/d.png | d.png",
+                                                        dir.file("missing.png") + " | missing.png"}));
 }
 
 TEST(BatchInputs, ShardsSplitThePositionsAndSeedsFollowThePath) {
@@ -73,8 +84,24 @@ TEST(BatchReport, LinesReadBackOnlyWholeDoneOnes) {
     ItemRecord cut = done;
     cut.input = "in/c.png";
     const std::string cutLine = reportLine(cut);
-    test::writeFile(dir.path() / "r.jsonl", reportLine(done) + reportLine(failed) + cutLine.substr(0, 20));
-    EXPECT_EQ(*doneInputs(dir.file("r.jsonl")), (std::set<std::string>{"in/a.png"}));
+    // Paths that are not UTF-8: the line stays valid UTF-8 JSON, with U+FFFD in the text, and
+    // the exact bytes come back from the hex beside it, so two such paths stay apart.
+    ItemRecord latin = done;
+    latin.input = "in/caf\xe9.png";
+    latin.output = "out/caf\xe9-unique.webp";
+    ItemRecord other = latin;
+    other.input = "in/caf\xe8.png";
+    other.done = false;
+    const std::string latinLine = reportLine(latin);
+    EXPECT_TRUE(isValidUtf8({reinterpret_cast<const std::uint8_t*>(latinLine.data()), latinLine.size()}));
+    const nlohmann::json parsed = nlohmann::json::parse(latinLine);
+    EXPECT_EQ(parsed["input"], "in/caf\uFFFD.png");
+    EXPECT_EQ(parsed["inputHex"], "696e2f636166e92e706e67");
+    EXPECT_EQ(parsed["outputHex"], "6f75742f636166e92d756e697175652e77656270");
+    EXPECT_FALSE(line.contains("inputHex") || line.contains("outputHex"));
+    test::writeFile(dir.path() / "r.jsonl",
+                    reportLine(done) + reportLine(failed) + latinLine + reportLine(other) + cutLine.substr(0, 20));
+    EXPECT_EQ(*doneInputs(dir.file("r.jsonl")), (std::set<std::string>{"in/a.png", "in/caf\xe9.png"}));
     EXPECT_FALSE(doneInputs(dir.file("none.jsonl")));
 }
 

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "TestImages.h"
 #include "TestSupport.h"
 
 extern char** environ;
@@ -134,34 +135,65 @@ TEST_F(Batch, EveryInputOnceDamagedFileCountedSecondRunTouchesNothing) {
     EXPECT_EQ(namesIn(out).size(), 18u);
 }
 
-TEST_F(Batch, InterruptedThenResumedDoesEveryItemOnce) {
+// The input a report line names: the exact bytes of "inputHex" when the path is not UTF-8.
+std::string inputOf(const nlohmann::json& line) {
+    if (!line.contains("inputHex")) return line["input"].get<std::string>();
+    const std::string hex = line["inputHex"].get<std::string>();
+    std::string bytes;
+    for (std::size_t i = 0; i < hex.size(); i += 2)
+        bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    return bytes;
+}
+
+void waitForLines(const std::string& report, std::size_t count) {
+    while (!fs::exists(report) || reportLines(report).size() < count)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+TEST_F(Batch, InterruptedKilledAndResumedDoesEveryItemOnce) {
     fs::remove_all(in);
     fs::create_directories(in);
-    for (int i = 0; i < 10; ++i)
-        fs::copy_file(test::samplePath("harbour.jpg"), in / ("p" + std::to_string(i) + ".jpg"));
+    // Two names that are not UTF-8 and differ only in the byte that is not: the report must
+    // still tell them apart for --resume.
+    std::set<std::string> expected;
+    for (int i = 0; i < 10; ++i) {
+        const std::string name = i == 8 ? "p\xe9.jpg" : i == 9 ? "p\xe8.jpg" : "p" + std::to_string(i) + ".jpg";
+        fs::copy_file(test::samplePath("harbour.jpg"), in / name);
+        expected.insert((in / name).string());
+    }
     const std::string report = dir.file("r.jsonl");
     const std::vector<std::string> args{"--batch", in.string(), "--out-dir", out.string(), "--no-rename", "--jobs",
                                         "1",       "--text",    "batch",     "--report",   report};
-    const pid_t pid = start(args);
-    while (!fs::exists(report) || fs::file_size(report) == 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    kill(pid, SIGINT);
-    EXPECT_EQ(waitFor(pid), 130);
-    const std::size_t before = reportLines(report).size();
-    EXPECT_LT(before, 10u);
-    EXPECT_EQ(namesIn(out).size(), before) << "no partial or unreported file";
-
     std::vector<std::string> resumed = args;
     resumed.insert(resumed.end(), {"--resume", report});
+
+    // Ctrl+C: the running item finishes or is dropped, the batch says how many are left.
+    pid_t pid = start(args);
+    waitForLines(report, 1);
+    kill(pid, SIGINT);
+    EXPECT_EQ(waitFor(pid), 130);
+    const std::size_t interrupted = reportLines(report).size();
+    EXPECT_LT(interrupted, 10u);
+    EXPECT_EQ(namesIn(out).size(), interrupted) << "no partial or unreported file";
+
+    // Killed outright part-way through the resumed run: nothing can clean up, and still no
+    // file is left, named or hidden, that the report does not show.
+    pid = start(resumed);
+    waitForLines(report, interrupted + 1);
+    kill(pid, SIGKILL);
+    waitFor(pid);
+    const std::size_t killed = reportLines(report).size();
+    EXPECT_LT(killed, 10u);
+    EXPECT_EQ(namesIn(out).size(), killed) << "no partial or unreported file";
+
     EXPECT_EQ(test::mottler(resumed).exitCode, 0);
-    std::multiset<std::string> inputs, expected;
-    for (int i = 0; i < 10; ++i) expected.insert((in / ("p" + std::to_string(i) + ".jpg")).string());
+    std::multiset<std::string> inputs;
     for (const auto& line : reportLines(report)) {
         EXPECT_EQ(line["status"], "done");
         EXPECT_TRUE(line["watermarkEmbedded"].get<bool>() && line["watermarkRead"].get<bool>());
-        inputs.insert(line["input"].get<std::string>());
+        inputs.insert(inputOf(line));
     }
-    EXPECT_EQ(inputs, expected) << "every item once";
+    EXPECT_EQ(inputs, std::multiset<std::string>(expected.begin(), expected.end())) << "every item once";
     EXPECT_EQ(namesIn(out).size(), 10u);
 }
 
@@ -204,6 +236,22 @@ TEST_F(Batch, SsimFallsAsTheBlurGrows) {
         EXPECT_LT(ssim, previous) << blur;
         previous = ssim;
     }
+}
+
+TEST_F(Batch, AFailedCheckWritesNothing) {
+    // Too small to hold the record: the check after encoding fails, before anything is written.
+    const fs::path tiny = dir.path() / "tiny.png";
+    ASSERT_TRUE(test::writeImage(tiny.string(), test::Bytes(6 * 6 * 3, 90), 6, 6, 3));
+    const std::string report = dir.file("r.jsonl");
+    const test::CommandResult run = test::mottler({"--batch", tiny.string(), "--out-dir", out.string(), "--no-rename",
+                                                   "--text", "a record too long for six by six", "--report", report});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_THAT(run.err, HasSubstr("0 done, 1 failed\n"));
+    const auto lines = reportLines(report);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0]["message"], "watermark not found after re-decode");
+    EXPECT_TRUE(lines[0]["output"].is_null() && lines[0]["ssim"].is_null() && lines[0]["hashDistance"].is_null());
+    EXPECT_TRUE(namesIn(out).empty());
 }
 
 TEST(BatchUsage, MistakesAreUsageErrors) {

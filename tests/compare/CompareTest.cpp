@@ -1,8 +1,10 @@
 // SSIM and the perceptual hash on pictures whose figures can be worked out by hand.
 #include <cmath>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "compare/Likeness.h"
 #include "compare/LumaGrid.h"
 #include "compare/PerceptualHash.h"
 #include "compare/Ssim.h"
@@ -48,6 +50,16 @@ TEST(LumaGrid, CellsAverageThePixelsTheyCoverOverBlack) {
     ASSERT_EQ(cells.values.size(), 2u);
     EXPECT_NEAR(cells.values[0], (124.2 + 40 + 10 + 50) / 4.0, 1e-9);
     EXPECT_NEAR(cells.values[1], (80 + 120 + 90 + 0) / 4.0, 1e-9);
+    // Uneven cells: columns 0 | 1 | 2-3 of a 3-wide grid, both rows in each.
+    const LumaGrid::Plane thirds = LumaGrid::sample(image, 3, 1);
+    EXPECT_NEAR(thirds.values[2], (80 + 120 + 90 + 0) / 4.0, 1e-9);
+    EXPECT_NEAR(thirds.values[1], (40 + 50) / 2.0, 1e-9);
+    // A grid larger than the picture repeats its pixels; colour weighs as Rec. 601 luma.
+    const PixelImage colour = picture(2, 1, {255, 0, 0, 0, 0, 255});
+    const LumaGrid::Plane repeated = LumaGrid::sample(colour, 4, 2);
+    for (const int row : {0, 4})
+        EXPECT_THAT(std::vector<double>(repeated.values.begin() + row, repeated.values.begin() + row + 4),
+                    testing::Pointwise(testing::DoubleNear(1e-9), {76.245, 76.245, 29.07, 29.07}));
 }
 
 TEST(Ssim, HandWorkedPictures) {
@@ -71,6 +83,24 @@ TEST(Ssim, HandWorkedPictures) {
     const double first = (2 * 100 * 105 + kC1) * kC2 / ((100 * 100 + 105 * 105 + kC1) * (175 + kC2));
     EXPECT_NEAR(*Ssim::compare(grey(9, 8, 100), striped), (first + 1) / 2, 1e-9);
     EXPECT_FALSE(Ssim::compare(PixelImage{}, noisy));
+}
+
+TEST(Likeness, SourceSummaryGivesTheWholePicturesFigures) {
+    // A copy a pixel smaller on each side, as the micro crop makes, disturbed a little.
+    const PixelImage source = picture(40, 30, test::randomPixels(40, 30, 3, 11));
+    PixelImage copy = picture(38, 28, test::randomPixels(38, 28, 3, 12));
+    for (int y = 0; y < 28; ++y)
+        for (int x = 0; x < 38; ++x)
+            for (int c = 0; c < 3; ++c)
+                copy.rgba[(y * 38 + x) * 4 + c] = static_cast<std::uint8_t>(
+                    (source.rgba[((y + 1) * 40 + x + 1) * 4 + c] * 3 + copy.rgba[(y * 38 + x) * 4 + c]) / 4);
+    const Likeness::Figures figures = Likeness::measure(Likeness::of(source, 38, 28), copy);
+    ASSERT_TRUE(figures.ssim);
+    EXPECT_EQ(*figures.ssim, *Ssim::compare(source, copy));
+    EXPECT_LT(*figures.ssim, 0.99);
+    EXPECT_EQ(figures.hashDistance, PerceptualHash::distance(PerceptualHash::of(source), PerceptualHash::of(copy)));
+    // A summary made for a copy of another size gives no SSIM rather than a wrong one.
+    EXPECT_FALSE(Likeness::measure(Likeness::of(source, 40, 30), copy).ssim);
 }
 
 TEST(PerceptualHash, SamePictureInvertedAndRescaled) {
