@@ -169,6 +169,7 @@ TEST_F(Batch, InterruptedKilledAndResumedDoesEveryItemOnce) {
 
     // Ctrl+C: the running item finishes or is dropped, the batch says how many are left.
     pid_t pid = start(args);
+    ASSERT_GT(pid, 0) << "a pid of 0 or -1 would signal every process";
     waitForLines(report, 1);
     kill(pid, SIGINT);
     EXPECT_EQ(waitFor(pid), 130);
@@ -179,6 +180,7 @@ TEST_F(Batch, InterruptedKilledAndResumedDoesEveryItemOnce) {
     // Killed outright part-way through the resumed run: nothing can clean up, and still no
     // file is left, named or hidden, that the report does not show.
     pid = start(resumed);
+    ASSERT_GT(pid, 0);
     waitForLines(report, interrupted + 1);
     kill(pid, SIGKILL);
     waitFor(pid);
