@@ -25,16 +25,17 @@ JobOutcome runJob(const JobOrder& order, const std::atomic<bool>& cancelled) {
     if (cancelled) return {};
     std::optional<PixelImage> image = ImageLoader::load(order.inputPath);
     if (!image) return failed("Couldn\u2019t read image");
-    const std::optional<ProcessResult> result =
-        ImageProcessor::process(*image, s, order.seed ? *order.seed : secureRandomSeed());
-    if (!result) return failed("Encode failed");
-    if (cancelled) return {};
 
-    // The source raster is already decoded: naming looks at it instead of reading the file again.
+    // Naming looks at the decoded source first, so that processing may then work on that very
+    // raster in place instead of a copy of it.
     std::optional<std::string> contentName;
     if (s.smartRename)
         contentName = AIVision::contentName(*image, s.renameProvider, s.aiAPIKey, s.aiModel, s.aiBaseURL);
+    if (cancelled) return {};
+    const std::optional<ProcessResult> result =
+        ImageProcessor::processInPlace(*image, s, order.seed ? *order.seed : secureRandomSeed());
     image.reset();
+    if (!result) return failed("Encode failed");
     if (cancelled) return {};
 
     // Written under a temporary name and moved onto the first name that is still free at
