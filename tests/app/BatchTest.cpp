@@ -6,7 +6,6 @@
 #include <fstream>
 #include <map>
 #include <set>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
 
@@ -17,7 +16,6 @@
 #include "TestImages.h"
 #include "TestSupport.h"
 
-extern char** environ;
 
 namespace quelso {
 namespace {
@@ -35,18 +33,9 @@ std::vector<nlohmann::json> reportLines(const fs::path& path) {
 
 // Starts mottler without waiting for it; the caller waits.
 pid_t start(const std::vector<std::string>& args) {
-    std::vector<std::string> all{test::mottlerPath()};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : all) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
+    std::vector<std::string> argv{test::mottlerPath()};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return test::spawn(argv);
 }
 
 int waitFor(pid_t pid) {
