@@ -16,7 +16,6 @@
 #include "TestImages.h"
 #include "TestSupport.h"
 
-
 namespace quelso {
 namespace {
 
