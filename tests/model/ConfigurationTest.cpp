@@ -79,32 +79,26 @@ TEST_F(ConfigurationTest, ARestartBringsBackTheNamingChoiceAndTheKeyOnly) {
     EXPECT_NE(lookup().exitCode, 0);
 }
 
-TEST_F(ConfigurationTest, ALegacyKeyMovesToAnEmptyKeyringAndLeavesTheConfigFile) {
-    {
-        QSettings file(Configuration::filePath(), QSettings::IniFormat);
-        file.setValue("quelso.aiAPIKey", "legacy-key");
-        file.setValue("quelso.renameProvider", "openai"); // not a raw value: ignored
-        file.setValue("quelso.aiModel", "gpt-x");
+// A key in the config file (from an older version) moves to an empty keyring, and is left
+// alone when the keyring has one.
+TEST_F(ConfigurationTest, ALegacyKeyMovesOnlyToAnEmptyKeyring) {
+    for (const QString stored : {QString(), QStringLiteral("stored")}) {
+        KeychainStore::set(stored, kAccount);
+        {
+            QSettings file(Configuration::filePath(), QSettings::IniFormat);
+            file.setValue("quelso.aiAPIKey", "legacy-key");
+            file.setValue("quelso.renameProvider", "openai"); // not a raw value: ignored
+            file.setValue("quelso.aiModel", "gpt-x");
+        }
+        const std::string kept = stored.isEmpty() ? "legacy-key" : "stored";
+        auto model = makeModel();
+        EXPECT_EQ(model->settings()->aiAPIKey().toStdString(), kept);
+        EXPECT_EQ(model->settings()->renameProvider(), SettingsModel::AppleVision);
+        EXPECT_EQ(model->settings()->aiModel(), "gpt-x");
+        EXPECT_EQ(lookup().out, kept);
+        EXPECT_EQ(configText().find("quelso.aiAPIKey=legacy-key") != std::string::npos, !stored.isEmpty());
+        EXPECT_NE(configText().find("quelso.renameProvider=appleVision"), std::string::npos);
     }
-    auto model = makeModel();
-    EXPECT_EQ(model->settings()->aiAPIKey(), "legacy-key");
-    EXPECT_EQ(model->settings()->renameProvider(), SettingsModel::AppleVision);
-    EXPECT_EQ(model->settings()->aiModel(), "gpt-x");
-    EXPECT_EQ(lookup().out, "legacy-key");
-    EXPECT_EQ(configText().find("legacy-key"), std::string::npos);
-    EXPECT_NE(configText().find("quelso.renameProvider=appleVision"), std::string::npos);
-}
-
-TEST_F(ConfigurationTest, ALegacyKeyIsLeftAloneWhenTheKeyringHasOne) {
-    KeychainStore::set(QStringLiteral("stored"), kAccount);
-    {
-        QSettings file(Configuration::filePath(), QSettings::IniFormat);
-        file.setValue("quelso.aiAPIKey", "legacy-key");
-    }
-    auto model = makeModel();
-    EXPECT_EQ(model->settings()->aiAPIKey(), "stored");
-    EXPECT_EQ(lookup().out, "stored");
-    EXPECT_NE(configText().find("quelso.aiAPIKey=legacy-key"), std::string::npos);
 }
 
 } // namespace quelso::test
