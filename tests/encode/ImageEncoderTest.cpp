@@ -39,11 +39,6 @@ Bytes mixedAlpha(int width, int height) {
     return rgba;
 }
 
-std::array<int, 4> pixelAt(const PixelImage& image, int x, int y) {
-    const auto at = static_cast<std::size_t>((y * image.width + x) * 4);
-    return {image.rgba[at], image.rgba[at + 1], image.rgba[at + 2], image.rgba[at + 3]};
-}
-
 TEST(ImageEncoder, WebPIsLosslessAndExactOnlyWhenTheInvisibleWatermarkHasContent) {
     Bytes rgba = test::randomPixels(17, 11, 4, 3);
     for (std::size_t i = 3; i < rgba.size(); i += 16) rgba[i] = 0; // transparent pixels whose colours must survive
@@ -95,9 +90,9 @@ TEST(ImageEncoder, PngGetsThePremultipliedRoundTripAndIgnoresQuality) {
     EXPECT_EQ(encode(rgba, 9, 4, OutputFormat::png, 5), encode(rgba, 9, 4, OutputFormat::png, 150));
     const auto image = roundTrip(rgba, 9, 4, OutputFormat::png, 5);
     ASSERT_TRUE(image);
-    EXPECT_EQ(pixelAt(*image, 3, 1), (std::array<int, 4>{200, 100, 50, 255}));
-    EXPECT_EQ(pixelAt(*image, 4, 1), (std::array<int, 4>{199, 100, 50, 128}));
-    EXPECT_EQ(pixelAt(*image, 5, 1), (std::array<int, 4>{0, 0, 0, 0}));
+    EXPECT_EQ(test::pixelAt(image->rgba, image->width, 3, 1), (std::array<int, 4>{200, 100, 50, 255}));
+    EXPECT_EQ(test::pixelAt(image->rgba, image->width, 4, 1), (std::array<int, 4>{199, 100, 50, 128}));
+    EXPECT_EQ(test::pixelAt(image->rgba, image->width, 5, 1), (std::array<int, 4>{0, 0, 0, 0}));
     Bytes opaque = test::randomPixels(31, 17, 4, 9);
     for (std::size_t i = 3; i < opaque.size(); i += 4) opaque[i] = 255;
     EXPECT_EQ(roundTrip(opaque, 31, 17, OutputFormat::png, 70)->rgba, opaque);
@@ -125,7 +120,8 @@ TEST(ImageEncoder, HeifDecodesAgainWithAlphaAndClampsQuality) {
     const Bytes rgba = mixedAlpha(24, 12);
     const auto image = roundTrip(rgba, 24, 12, OutputFormat::heif, 90);
     ASSERT_TRUE(image);
-    for (int x : {0, 1, 2}) EXPECT_NEAR(pixelAt(*image, 12 + x, 6)[3], 255 - x * 127.5, 24) << x;
+    for (int x : {0, 1, 2})
+        EXPECT_NEAR(test::pixelAt(image->rgba, image->width, 12 + x, 6)[3], 255 - x * 127.5, 24) << x;
     EXPECT_EQ(encode(rgba, 24, 12, OutputFormat::heif, 300), encode(rgba, 24, 12, OutputFormat::heif, 100));
 }
 

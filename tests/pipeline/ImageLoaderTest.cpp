@@ -22,9 +22,7 @@ PixelImage loaded(const std::optional<PixelImage>& image) {
 std::string size(const PixelImage& image) { return std::to_string(image.width) + "x" + std::to_string(image.height); }
 
 Rgba pixelAt(const PixelImage& image, std::int64_t x, std::int64_t y) {
-    if (x >= image.width || y >= image.height) return {-1, -1, -1, -1};
-    const auto at = static_cast<std::size_t>((y * image.width + x) * 4);
-    return {image.rgba[at], image.rgba[at + 1], image.rgba[at + 2], image.rgba[at + 3]};
+    return test::pixelAt(image.rgba, image.width, x, y);
 }
 
 void expectNear(const Rgba& got, const Rgba& want, int tolerance, const std::string& what) {

@@ -107,6 +107,12 @@ Bytes randomPixels(int width, int height, int bands, std::uint64_t seed) {
     return out;
 }
 
+std::array<int, 4> pixelAt(const Bytes& rgba, std::int64_t width, std::int64_t x, std::int64_t y) {
+    const auto at = static_cast<std::size_t>((y * width + x) * 4);
+    if (x < 0 || x >= width || y < 0 || at + 4 > rgba.size()) return {-1, -1, -1, -1};
+    return {rgba[at], rgba[at + 1], rgba[at + 2], rgba[at + 3]};
+}
+
 std::optional<std::string> env(const char* name) {
     const char* value = std::getenv(name);
     if (!value) return std::nullopt;

@@ -1,6 +1,7 @@
 #pragma once
 // Small helpers shared by every test program: scratch folders, files, child processes and
 // rasters. Image files are written by TestImages.h.
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -54,6 +55,8 @@ CommandResult run(const std::vector<std::string>& argv, const std::string& input
 // Rasters for fixtures: 8-bit, `bands` interleaved channels per pixel, rows packed.
 Bytes solidPixels(int width, int height, const std::vector<std::uint8_t>& pixel);
 Bytes randomPixels(int width, int height, int bands, std::uint64_t seed);
+// Pixel (x, y) of an RGBA raster `width` wide; -1 in every channel when it lies outside.
+std::array<int, 4> pixelAt(const Bytes& rgba, std::int64_t width, std::int64_t x, std::int64_t y);
 
 // The mottler binary under test and a picture shipped in samples/.
 std::string mottlerPath();
