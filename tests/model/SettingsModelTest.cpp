@@ -68,7 +68,6 @@ TEST(SettingsModel, EnumerationsFollowTheEngineAndIgnoreUnknownValues) {
     EXPECT_EQ(settings.record().renameProvider, RenameProvider::custom);
     EXPECT_EQ(SettingsModel::formatDisplayName(SettingsModel::Jpeg), "JPEG");
     EXPECT_EQ(SettingsModel::providerDisplayName(SettingsModel::AppleVision), "On-device (offline)");
-    EXPECT_EQ(SettingsModel::providerDefaultModel(SettingsModel::Gemini), "gemini-2.5-flash");
     EXPECT_EQ(SettingsModel::providerDefaultModel(SettingsModel::Custom), "");
 }
 
