@@ -119,7 +119,7 @@ TEST_F(IntakeTest, DropsKeepLocalFilesInArrivalOrderAndLaunchArgumentsAreAdded) 
     EXPECT_EQ(model->items()->items()[1]->url(), b);
 }
 
-TEST_F(IntakeTest, DestinationIsSetResetAndForgottenAtRestart) {
+TEST_F(IntakeTest, DestinationIsSetAndReset) {
     auto model = makeModel();
     QSignalSpy changed(model.get(), &AppModel::destinationChanged);
     model->setDestination(url(dir.path().string() + "/"));
@@ -127,10 +127,7 @@ TEST_F(IntakeTest, DestinationIsSetResetAndForgottenAtRestart) {
     EXPECT_EQ(model->destinationName().toStdString(), dir.path().filename().string());
     model->clearDestination();
     EXPECT_TRUE(model->destination().isEmpty());
-    EXPECT_EQ(changed.count(), 2);
-    model->setDestination(url(dir.path().string()));
-    model.reset();
-    EXPECT_TRUE(makeModel()->destination().isEmpty());
+    EXPECT_EQ(changed.count(), 2); // forgotten at restart: ConfigurationTest
 }
 
 TEST_F(IntakeTest, LogosAreReadWholeAndSetInOrderOrNotAtAll) {

@@ -33,13 +33,6 @@ ProcessingSettings everyEffect(double intensity) {
     return s;
 }
 
-Bytes outputRaster(const PixelImage& image, const ProcessingSettings& s, std::uint64_t seed) {
-    const auto result = ImageProcessor::process(image, s, seed);
-    const auto decoded = result ? ImageLoader::load(result->data) : std::nullopt;
-    EXPECT_TRUE(decoded);
-    return decoded ? decoded->rgba : Bytes{};
-}
-
 TEST(EffectsChain, EveryEffectRunsInOrderWithItsDerivedParameterAfterTheMicroCrop) {
     const PixelImage image = randomImage(47, 31, 5);
     // The last asks far beyond the slider: --motion 1e12 would mean 2 * 2.2e13 + 1 samples per pixel.
@@ -51,7 +44,8 @@ TEST(EffectsChain, EveryEffectRunsInOrderWithItsDerivedParameterAfterTheMicroCro
         Bytes expected = crop ? ImageProcessor::microCrop(image.rgba, 47, 31) : image.rgba;
         reference::Rng rng{77};
         reference::chain(expected, crop ? 45 : 47, crop ? 29 : 31, s, rng);
-        EXPECT_EQ(outputRaster(image, s, 77), expected) << intensity << " " << crop << " " << motion;
+        EXPECT_EQ(decodedRaster(ImageProcessor::process(image, s, 77)), expected)
+            << intensity << " " << crop << " " << motion;
     }
 }
 
@@ -65,7 +59,7 @@ TEST(EffectsChain, IntensitiesUnderEachThresholdChangeNothing) {
     s.motionBlurIntensity = 0.02; // round(0.44) = 0
     s.blurIntensity = 0.16;       // round(0.48) = 0
     s.grainIntensity = 0.02;      // round(0.4) = 0
-    EXPECT_EQ(outputRaster(image, s, 1), image.rgba);
+    EXPECT_EQ(decodedRaster(ImageProcessor::process(image, s, 1)), image.rgba);
 }
 
 TEST(EffectsChain, LogoAndOverlayAreDrawnOnlyWhenSwitchedOnWithContent) {
