@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <thread>
@@ -17,21 +18,6 @@ Bytes opaqueRandom(int w, int h, std::uint64_t seed, int maxValue) {
     for (std::size_t i = 0; i < out.size(); ++i)
         out[i] = i % 4 == 3 ? 255 : static_cast<std::uint8_t>(out[i] % (maxValue + 1));
     return out;
-}
-
-TEST(VisibleOverlay, FaintWhiteTextMovesPixelsAtMostItsOpacityTowardsWhite) {
-    const int W = 400, H = 300;
-    const Bytes original = opaqueRandom(W, H, 3, 255);
-    Bytes raster = original;
-    Watermark::applyVisibleOverlay(raster, W, H, WatermarkContent::text("Quelso sample"), 0.04);
-    int changed = 0;
-    for (std::size_t i = 0; i < raster.size(); ++i) {
-        const int was = original[i], now = raster[i];
-        ASSERT_TRUE(i % 4 == 3 ? now == 255 : now >= was && now - was <= std::ceil(0.04 * (255 - was)) + 1)
-            << "byte " << i << ": " << was << " -> " << now;
-        changed += now != was;
-    }
-    EXPECT_GT(changed, W * H / 50);
 }
 
 TEST(VisibleOverlay, TextCoversEveryPartWithOnePatternWhateverThePixelsAndThreads) {
@@ -55,9 +41,13 @@ TEST(VisibleOverlay, TextCoversEveryPartWithOnePatternWhateverThePixelsAndThread
                 drawn += black[static_cast<std::size_t>(((by + i / 100) * W + bx + i % 100) * 4)] != 0;
             EXPECT_GT(drawn, 100) << "block " << bx << "," << by;
         }
-    // The noisy picture moved towards white by the share that black shows.
-    for (std::size_t i = 0; i < black.size(); i += 4)
+    // White text at a quarter's opacity: black moves at most a quarter of the way (65), alpha
+    // never; the noisy picture moves towards white by the share that black shows.
+    for (std::size_t i = 0; i < black.size(); i += 4) {
+        ASSERT_LE(*std::max_element(&black[i], &black[i] + 3), 65) << i / 4;
+        ASSERT_EQ(black[i + 3] & rasters[2][i + 3], 255) << i / 4;
         ASSERT_NEAR(black[i] / 255.0, (rasters[2][i] - noisyOriginal[i]) / (255.0 - noisyOriginal[i]), 0.02) << i / 4;
+    }
 }
 
 TEST(VisibleOverlay, ImageTilesSitOnTheTurnedGrid) {
