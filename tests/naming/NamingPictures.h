@@ -11,6 +11,11 @@
 
 namespace quelso::pictures {
 
+// Persian words for pictures of text: "hello", "world" and "Iran National Library".
+inline const std::string salam = "\u0633\u0644\u0627\u0645", donya = "\u062f\u0646\u06cc\u0627";
+inline const std::string library = "\u06a9\u062a\u0627\u0628\u062e\u0627\u0646\u0647 \u0645\u0644\u06cc "
+                                   "\u0627\u06cc\u0631\u0627\u0646";
+
 inline PixelImage solid(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t a = 255) {
     PixelImage picture{{}, width, height, std::nullopt};
     for (int i = 0; i < width * height; ++i) picture.rgba.insert(picture.rgba.end(), {r, g, b, a});

@@ -91,7 +91,7 @@ TEST(PageLayout, UnevenLightIsEvenedOutAndInkStaysDark) {
 }
 
 TEST(ArabicScriptRun, ReportsOnlyWordsWithArabicLetters) {
-    EXPECT_TRUE(UnicodeText::hasArabicScriptLetter("\u0633\u0644\u0627\u0645"));
+    EXPECT_TRUE(UnicodeText::hasArabicScriptLetter(pictures::salam));
     EXPECT_TRUE(UnicodeText::hasArabicScriptLetter("42\u0645"));
     for (const char* word : {"", "2024", "\u06f1\u06f2\u06f3" /* Persian digits */, "Invoice", "\u060c"})
         EXPECT_FALSE(UnicodeText::hasArabicScriptLetter(word)) << word;
@@ -109,11 +109,10 @@ TEST(ArabicScriptRun, UpsideDownPersianPageIsTurnedAndRead) {
                                  "\u0622\u0632\u0645\u0627\u06cc\u0634\u06cc \u0627\u0633\u062a \u06a9\u0647 "
                                  "\u0628\u0631\u0627\u06cc \u062e\u0648\u0627\u0646\u062f\u0646 "
                                  "\u0646\u0648\u0634\u062a\u0647 \u0634\u062f\u0647 \u0627\u0633\u062a";
-    const std::string library = "\u06a9\u062a\u0627\u0628\u062e\u0627\u0646\u0647 \u0645\u0644\u06cc "
-                                "\u0627\u06cc\u0631\u0627\u0646";
+    using pictures::library;
     const std::vector<std::string> lines{library, sentence,
                                          library + " \u062f\u0631 \u062a\u0647\u0631\u0627\u0646 \u0627\u0633\u062a",
-                                         sentence, "\u0633\u0644\u0627\u0645 \u062f\u0646\u06cc\u0627"};
+                                         sentence, pictures::salam + " " + pictures::donya};
     cv::Mat page = grayOf(pictures::textPage(lines, 34, 1200, 420));
     cv::rotate(page, page, cv::ROTATE_180);
     const auto words = SmartRename::offlineKeywords(pictureOf(page), 5);

@@ -37,7 +37,8 @@ const std::set<std::string> invoiceWords{
 TEST(PictureNaming, InvoiceScannedPhotographedOrTurnedIsNamedFromItsWords) {
     const test::TempDir dir;
     ASSERT_EQ(test::run({"bash", QUELSO_RENDER_INVOICE, dir.path().string()}).exitCode, 0);
-    for (const char* file : {"scan.png", "photo.jpg", "rotated90.png", "rotated180.png", "rotated270.png", "skewed10.png"}) {
+    for (const char* file :
+         {"scan.png", "photo.jpg", "rotated90.png", "rotated180.png", "rotated270.png", "skewed10.png"}) {
         const Keywords words = nameOf(dir.file(file));
         ASSERT_GE(words.size(), 3u) << file;
         EXPECT_EQ(words[0], "invoice") << file; // the heading, and the most frequent word

@@ -19,11 +19,7 @@ TEST(TextRecognition, EnglishAndPersianPagesAreNamedFromTheirWords) {
     const std::vector<PixelImage> pages{
         pictures::textPage({"Invoice number 4471", "Invoice total due: 1,250.00 EUR", "Payment by March 15, 2024"}, 37,
                            1200, 500),
-        // "Iran National Library" / "Hello world"
-        pictures::textPage({"\u06a9\u062a\u0627\u0628\u062e\u0627\u0646\u0647 \u0645\u0644\u06cc "
-                            "\u0627\u06cc\u0631\u0627\u0646",
-                            "\u0633\u0644\u0627\u0645 \u062f\u0646\u06cc\u0627"},
-                           53, 1000, 400)};
+        pictures::textPage({pictures::library, pictures::salam + " " + pictures::donya}, 53, 1000, 400)};
     std::vector<Keywords> names(pages.size());
     std::vector<std::thread> threads;
     for (std::size_t i = 0; i < pages.size(); ++i)

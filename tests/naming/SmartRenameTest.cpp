@@ -30,7 +30,7 @@ struct ScriptedClassifier : ImageClassifier {
 };
 
 const PixelImage picture = pictures::solid(4, 4, 10, 20, 30);
-const std::string salam = "\u0633\u0644\u0627\u0645"; // Persian "hello"
+using pictures::salam;
 
 TEST(SmartRenameText, KeywordsFromLines) {
     const std::vector<std::pair<Lines, Keywords>> cases{
@@ -121,8 +121,8 @@ TEST(SmartRenameOffline, TextFirstThenLabels) {
         {{{"Invoice total", 0.9f}, {"March invoice", 0.9f}}, {}, sky, {"invoice", "total", "march"}},
         // A date and a time: mostly Latin, but every token is a number, so the labels name it.
         {{{"15.03.2024 10:45", 0.9f}}, {}, sky, {"blue", "sky"}},
-        {{}, {{salam + " \u062f\u0646\u06cc\u0627", 0.9f}}, sky, {"slam", "dnya"}}, // transliterated
-        {{}, {{" \u00a0\n", 0.9f}}, {{"sky", 0.2f}}, {}}, // blank text, no label above the floor
+        {{}, {{salam + " " + pictures::donya, 0.9f}}, sky, {"slam", "dnya"}}, // transliterated
+        {{}, {{" \u00a0\n", 0.9f}}, {{"sky", 0.2f}}, {}},                     // blank text, no label above the floor
     };
     for (const auto& [english, arabic, labels, expected] : cases) {
         ScriptedRecognizer recognizer;
