@@ -66,7 +66,6 @@ TEST(SettingsModel, EnumerationsFollowTheEngineAndIgnoreUnknownValues) {
     EXPECT_EQ(settings.record().outputFormat, OutputFormat::heif);
     settings.setRenameProvider(SettingsModel::Custom);
     EXPECT_EQ(settings.record().renameProvider, RenameProvider::custom);
-    EXPECT_EQ(SettingsModel::formatDisplayName(SettingsModel::Jpeg), "JPEG");
     EXPECT_EQ(SettingsModel::providerDisplayName(SettingsModel::AppleVision), "On-device (offline)");
     EXPECT_EQ(SettingsModel::providerDefaultModel(SettingsModel::Custom), "");
 }
