@@ -7,9 +7,10 @@ SidebarCategory {
     id: section
     required property var panel
     readonly property var settings: panel.settings
-    // The engines in their enumeration order; the offline one has the desktop's own wording.
-    readonly property var providerLabels: ["On-device (offline)", "OpenAI", "Gemini", "Claude",
-                                           "Custom (OpenAI-compatible)"]
+    // The engines in their enumeration order, named as the settings record names them.
+    readonly property var providerLabels: [SettingsModel.AppleVision, SettingsModel.OpenAI, SettingsModel.Gemini,
+                                           SettingsModel.Claude, SettingsModel.Custom]
+        .map(p => settings.providerDisplayName(p))
     readonly property int provider: settings.renameProvider
     readonly property string providerLabel: providerLabels[provider]
     readonly property bool remote: settings.smartRename && provider !== SettingsModel.AppleVision

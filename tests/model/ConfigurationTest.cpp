@@ -82,7 +82,7 @@ TEST_F(ConfigurationTest, ARestartBringsBackTheNamingChoiceAndTheKeyOnly) {
 // A key in the config file (from an older version) moves to an empty keyring, and is left
 // alone when the keyring has one.
 TEST_F(ConfigurationTest, ALegacyKeyMovesOnlyToAnEmptyKeyring) {
-    for (const QString stored : {QString(), QStringLiteral("stored")}) {
+    for (const QString& stored : {QString(), QStringLiteral("stored")}) {
         KeychainStore::set(stored, kAccount);
         {
             QSettings file(Configuration::filePath(), QSettings::IniFormat);
