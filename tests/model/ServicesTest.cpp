@@ -2,7 +2,6 @@
 #include <QDBusConnection>
 
 #include "ModelTestSupport.h"
-#include "pipeline/OutputName.h"
 
 namespace quelso::test {
 
@@ -60,15 +59,6 @@ TEST_F(ServicesTest, TheKeyTestReportsThroughItsState) {
     model->testKey(); // offline naming needs no key
     ASSERT_TRUE(waitFor([&] { return model->keyTestState() == AppModel::KeyValid; }));
     EXPECT_EQ(model->keyTestText(), QStringLiteral("\u2713 Valid"));
-}
-
-TEST(OutputName, ContentNamesPlainNamesAndFolders) {
-    EXPECT_EQ(OutputName::base("/p/photo.png", std::nullopt), "photo-unique");
-    EXPECT_EQ(OutputName::base("/p/archive.tar.gz", std::nullopt), "archive.tar-unique");
-    EXPECT_EQ(OutputName::base("/p/photo.png", std::string("cat-sofa")), "cat-sofa");
-    EXPECT_EQ(OutputName::base("/p/photo.png", std::string()), "image");
-    EXPECT_EQ(OutputName::folder("/p/photo.png", std::nullopt), "/p");
-    EXPECT_EQ(OutputName::folder("/p/photo.png", std::string("/out")), "/out");
 }
 
 } // namespace quelso::test
