@@ -23,12 +23,16 @@ struct Run {
     double seconds = 0, cpu = 0, peakBytes = 0;
 };
 
-// Runs the program with its output silenced and exits on failure. Processor time and peak
-// memory come from wait4.
-inline Run spawn(std::vector<std::string> args) {
+// Runs the program with its output silenced and `extraEnv` ("NAME=value", taking precedence)
+// added to the environment, and exits on failure. Processor time and peak memory come from wait4.
+inline Run spawn(std::vector<std::string> args, std::vector<std::string> extraEnv = {}) {
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
+    for (char** e = environ; *e; ++e) extraEnv.emplace_back(*e);
+    std::vector<char*> env;
+    for (std::string& e : extraEnv) env.push_back(e.data());
+    env.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
@@ -37,10 +41,12 @@ inline Run spawn(std::vector<std::string> args) {
     pid_t pid = -1;
     int status = -1;
     rusage usage{};
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) wait4(pid, &status, 0, &usage);
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), env.data()) == 0) wait4(pid, &status, 0, &usage);
     posix_spawn_file_actions_destroy(&actions);
     if (pid < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "failed: %s %s ...\n", args[0].c_str(), args.size() > 1 ? args[1].c_str() : "");
+        std::string line;
+        for (const std::string& arg : args) line += arg + " ";
+        std::fprintf(stderr, "failed: %s\n", line.c_str());
         std::exit(1);
     }
     auto seconds = [](timeval t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; };

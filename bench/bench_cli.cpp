@@ -8,14 +8,9 @@
 //                                           every row; rows "14" runs rows 1 and 4 only)
 //
 // Needs cwebp and dwebp (webp), vips (libvips-tools) and convert (imagemagick).
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -24,7 +19,7 @@
 #include <thread>
 #include <vector>
 
-extern char** environ;
+#include "BenchRun.h"
 
 namespace {
 
@@ -32,54 +27,6 @@ namespace fs = std::filesystem;
 using Command = std::vector<std::string>;
 
 constexpr double kRasterBytes = 6000.0 * 4000.0 * 4.0;
-
-struct Sample {
-    double wall = 0, cpu = 0, peakBytes = 0;
-};
-
-// Runs argv with its output discarded and `extraEnv` ("NAME=value") added to the environment.
-Sample run(const Command& argv, const std::vector<std::string>& extraEnv = {}) {
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    std::vector<std::string> envText(extraEnv);
-    for (char** e = environ; *e; ++e) envText.emplace_back(*e);
-    std::vector<char*> env;
-    for (std::string& e : envText) env.push_back(e.data());
-    env.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), env.data()) != 0) {
-        std::fprintf(stderr, "cannot start %s\n", args[0]);
-        std::exit(1);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    Sample s;
-    s.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::string line;
-        for (const std::string& a : argv) line += a + " ";
-        std::fprintf(stderr, "failed: %s\n", line.c_str());
-        std::exit(1);
-    }
-    auto seconds = [](timeval t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; };
-    s.cpu = seconds(usage.ru_utime) + seconds(usage.ru_stime);
-    s.peakBytes = static_cast<double>(usage.ru_maxrss) * 1024.0;
-    return s;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
 
 struct Side {
     std::string name;
@@ -92,14 +39,14 @@ struct Result {
     double wall, cpu, peak;
 };
 
-Result summary(const std::vector<Sample>& samples) {
+Result summary(const std::vector<bench::Run>& samples) {
     std::vector<double> wall, cpu, peak;
-    for (const Sample& s : samples) {
-        wall.push_back(s.wall);
+    for (const bench::Run& s : samples) {
+        wall.push_back(s.seconds);
         cpu.push_back(s.cpu);
         peak.push_back(s.peakBytes);
     }
-    return {median(wall), median(cpu), median(peak)};
+    return {bench::median(wall), bench::median(cpu), bench::median(peak)};
 }
 
 void printSide(const char* role, const Side& side, const Result& r) {
@@ -113,12 +60,12 @@ std::string chosenRows = "1234";
 // start with their row's number.
 void pair(const std::string& title, const Side& ours, const Side& baseline) {
     if (chosenRows.find(title[0]) == std::string::npos) return;
-    std::vector<Sample> a, b;
+    std::vector<bench::Run> a, b;
     for (int i = 0; i < std::max(ours.runs, baseline.runs); ++i) {
         const bool oursFirst = i % 2 == 0;
-        if (oursFirst && i < ours.runs) a.push_back(run(ours.argv, ours.env));
-        if (i < baseline.runs) b.push_back(run(baseline.argv, baseline.env));
-        if (!oursFirst && i < ours.runs) a.push_back(run(ours.argv, ours.env));
+        if (oursFirst && i < ours.runs) a.push_back(bench::spawn(ours.argv, ours.env));
+        if (i < baseline.runs) b.push_back(bench::spawn(baseline.argv, baseline.env));
+        if (!oursFirst && i < ours.runs) a.push_back(bench::spawn(ours.argv, ours.env));
     }
     const Result ra = summary(a), rb = summary(b);
     std::printf("%-58s ratio %5.2f  (cpu %.2f, peak %+.1f rasters)\n", title.c_str(), ra.wall / rb.wall,
@@ -126,13 +73,6 @@ void pair(const std::string& title, const Side& ours, const Side& baseline) {
     printSide("ours", ours, ra);
     printSide("baseline", baseline, rb);
     std::fflush(stdout);
-}
-
-std::string loadAverage() {
-    std::ifstream in("/proc/loadavg");
-    std::string one, five;
-    in >> one >> five;
-    return one + " (1 min), " + five + " (5 min)";
 }
 
 std::string cpuModel() {
@@ -153,7 +93,7 @@ int main(int argc, char** argv) {
     auto at = [&](const std::string& name) { return (dir / name).string(); };
     const std::string big = at("big.jpg");
     // 6000 x 4000 = 24 megapixels from the shipped sample (1600 x 1067).
-    run({"vips", "resize", QUELSO_SAMPLES "/harbour.jpg", big + "[Q=90]", "3.75", "--vscale", "3.749"});
+    bench::spawn({"vips", "resize", QUELSO_SAMPLES "/harbour.jpg", big + "[Q=90]", "3.75", "--vscale", "3.749"});
     // ImageMagick's shipped policy caps its memory at 256 MiB and spills the rest to disk;
     // this one keeps a 24-megapixel chain in memory.
     std::ofstream(at("policy.xml")) << "<policymap>\n"
@@ -165,7 +105,7 @@ int main(int argc, char** argv) {
     std::printf("mottler --cli on a 6000 x 4000 JPEG (raster = %.0f MB), medians of %d alternating runs\n"
                 "machine: %u cores, %s; load average %s\n\n",
                 kRasterBytes / 1e6, repeats, std::thread::hardware_concurrency(), cpuModel().c_str(),
-                loadAverage().c_str());
+                bench::loadAverage().c_str());
 
     auto ours = [&](const std::string& name, const std::string& out, Command options,
                     std::vector<std::string> env = {}) {
@@ -194,8 +134,8 @@ int main(int argc, char** argv) {
     // cwebp gets our own perturbed pixels, which compress differently from the original's.
     const Side lossless =
         ours("mottler --cli --text bench --no-rename", "lossless.webp", {"--text", "bench", "--no-rename"});
-    run(lossless.argv);
-    run({"dwebp", at("lossless.webp"), "-pam", "-o", at("perturbed.pam")});
+    bench::spawn(lossless.argv);
+    bench::spawn({"dwebp", at("lossless.webp"), "-pam", "-o", at("perturbed.pam")});
     pair("2. lossless WebP with the watermark (--text)", lossless,
          tool("cwebp -lossless -exact -q 70 -m 4 on our pixels",
               {"cwebp", "-lossless", "-exact", "-q", "70", "-m", "4", at("perturbed.pam"), "-o", at("cwebp-ll.webp")},
@@ -293,7 +233,7 @@ int main(int argc, char** argv) {
     pair("4. --motion 0.5 at 0 deg against no effect", motion0, still);
     pair("4. --motion 0.5 at 30 deg against at 0 deg", motion30, motion0);
 
-    std::printf("\nload average at the end: %s\n", loadAverage().c_str());
+    std::printf("\nload average at the end: %s\n", bench::loadAverage().c_str());
     fs::remove_all(dir);
     return 0;
 }
