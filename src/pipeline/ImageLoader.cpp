@@ -42,7 +42,7 @@ std::optional<PixelImage> loadOutput(const Bytes& encoded, Bytes spent) {
     const bool isWebP = encoded.size() >= 12 && std::equal(riff.begin(), riff.end(), encoded.begin()) &&
                         std::equal(webp.begin(), webp.end(), encoded.begin() + 8);
     if (isWebP) return WebPCodec::decode(encoded, std::move(spent));
-    return ImageCodec::decodeBytes(encoded.data(), encoded.size());
+    return ImageCodec::decodeBytes(encoded.data(), encoded.size(), std::move(spent));
 }
 
 std::optional<Info> info(const std::string& path) {

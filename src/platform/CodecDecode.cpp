@@ -31,10 +31,10 @@ std::optional<PixelImage> decodeFile(const std::string& path, Bytes reuse) {
     return decode(in, std::move(reuse));
 }
 
-std::optional<PixelImage> decodeBytes(const std::uint8_t* data, std::size_t size) {
+std::optional<PixelImage> decodeBytes(const std::uint8_t* data, std::size_t size, Bytes reuse) {
     if (!data || size == 0) return std::nullopt;
     Input in(data, size);
-    return decode(in, {});
+    return decode(in, std::move(reuse));
 }
 
 } // namespace quelso::ImageCodec

@@ -38,7 +38,7 @@ std::optional<Header> header(const std::string& path);
 // The pixels take reuse's memory when it holds enough: memory already in use costs no page
 // faults.
 std::optional<PixelImage> decodeFile(const std::string& path, Bytes reuse = {});
-std::optional<PixelImage> decodeBytes(const std::uint8_t* data, std::size_t size);
+std::optional<PixelImage> decodeBytes(const std::uint8_t* data, std::size_t size, Bytes reuse = {});
 
 // An upright sRGB preview whose longer side is at most maxSide (never enlarged).
 std::optional<PixelImage> thumbnail(const std::string& path, int maxSide);
