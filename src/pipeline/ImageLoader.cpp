@@ -31,9 +31,8 @@ std::optional<Info> checkOutput(const std::string& path, Bytes spent) {
         if (!size) return std::nullopt;
         return Info{size->width, size->height, header->format};
     }
-    const auto image = ImageCodec::decodeFile(path, std::move(spent));
-    if (!image) return std::nullopt;
-    return Info{image->width, image->height, header->format};
+    if (!ImageCodec::decodesWhole(path)) return std::nullopt;
+    return Info{header->width, header->height, header->format};
 }
 
 std::optional<PixelImage> loadOutput(const Bytes& encoded, Bytes spent) {

@@ -24,8 +24,9 @@ std::optional<PixelImage> load(const Bytes& encoded);
 std::optional<PixelImage> loadOutput(const std::string& path, Bytes spent);
 
 // The same check for a caller that reads no pixels back: the file decodes whole, WebP by
-// libwebp (a lossy picture left in its own planes), and this is its size. Absent when
-// loadOutput would fail.
+// libwebp (a lossy picture left in its own planes, in spent's memory), other formats row by
+// row with each row dropped once decoded, and this is its size. Absent when loadOutput would
+// fail.
 std::optional<Info> checkOutput(const std::string& path, Bytes spent);
 
 // The same for output bytes still in memory, before they are written: a file the bytes are

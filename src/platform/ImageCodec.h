@@ -40,6 +40,10 @@ std::optional<Header> header(const std::string& path);
 std::optional<PixelImage> decodeFile(const std::string& path, Bytes reuse = {});
 std::optional<PixelImage> decodeBytes(const std::uint8_t* data, std::size_t size, Bytes reuse = {});
 
+// True when the file's first image decodes to its last pixel, as decodeFile would read it;
+// the rows are dropped as they come, so no raster is filled.
+bool decodesWhole(const std::string& path);
+
 // An upright sRGB preview whose longer side is at most maxSide (never enlarged).
 std::optional<PixelImage> thumbnail(const std::string& path, int maxSide);
 

@@ -131,7 +131,7 @@ TEST(ImageLoader, ProfiledSourcesBecomeSrgbAndKeepTheirProfile) {
 // The check after writing: WebP through libwebp exactly as stored, colours under alpha 0
 // included; other formats through the codec; the pixels in the spent raster's memory. Without
 // reading pixels back the same files pass, a lossy WebP (alpha, odd sides) decoded to its own
-// planes; files cut short anywhere fail both ways.
+// planes, other formats decoded row by row; files cut short anywhere fail both ways.
 TEST(ImageLoader, OutputsDecodeAgainIntoTheSpentRasterOrAreCheckedWithoutPixels) {
     TempDir dir;
     Bytes rgba = test::randomPixels(37, 23, 4, 3);
@@ -162,10 +162,16 @@ TEST(ImageLoader, OutputsDecodeAgainIntoTheSpentRasterOrAreCheckedWithoutPixels)
     // One opaque column: the widening of RGB rows down to their last (here only) pixel.
     ASSERT_TRUE(test::writeImage(dir.file("column.png"), Bytes{1, 2, 3, 4, 5, 6}, 1, 2, 3));
     EXPECT_EQ(loaded(ImageLoader::loadOutput(dir.file("column.png"), {})).rgba, (Bytes{1, 2, 3, 255, 4, 5, 6, 255}));
-    for (const std::size_t cut : {std::size_t{40}, lossyFile.size() / 2, lossyFile.size() - 9}) {
-        test::writeFile(dir.path() / "cut.webp", Bytes(lossyFile.begin(), lossyFile.begin() + cut));
-        EXPECT_FALSE(ImageLoader::loadOutput(dir.file("cut.webp"), {})) << cut;
-        EXPECT_FALSE(ImageLoader::checkOutput(dir.file("cut.webp"), {})) << cut;
+    ASSERT_TRUE(test::writeImage(dir.file("a.jpg"), rgba, 37, 23, 4));
+    for (const std::string name : {"lossy.webp", "a.png", "a.jpg"}) {
+        const Bytes whole = test::readFile(dir.path() / name);
+        // The last cut falls inside the compressed pixels: a PNG without its 12-byte end
+        // marker still holds every pixel and decodes.
+        for (const std::size_t cut : {std::size_t{40}, whole.size() / 2, whole.size() - 20}) {
+            test::writeFile(dir.path() / ("cut-" + name), Bytes(whole.begin(), whole.begin() + cut));
+            EXPECT_FALSE(ImageLoader::loadOutput(dir.file("cut-" + name), {})) << name << " cut at " << cut;
+            EXPECT_FALSE(ImageLoader::checkOutput(dir.file("cut-" + name), {})) << name << " cut at " << cut;
+        }
     }
 }
 
