@@ -13,6 +13,7 @@
 #include "pipeline/ImageLoader.h"
 #include "pipeline/ImageProcessor.h"
 #include "platform/Files.h"
+#include "platform/ImageCodec.h"
 #include "platform/SecureRandom.h"
 #include "platform/Utf8.h"
 
@@ -102,12 +103,24 @@ std::int32_t process(const Args& args) {
     }
     const std::uint64_t seed = chooseSeed(args);
 
+    // The check after writing follows what was asked for, not what was embedded: a record that
+    // did not fit fails, and so does any other record the file may carry. Without one, no pixels
+    // are read back, and a PNG, whose encoder works on one core, is decoded while it is encoded.
+    const WatermarkContent content = settings.watermarkContent();
+    const bool readBack = settings.invisible && !content.isNone();
+    std::optional<ImageCodec::DecodeCheck> decodedAlong;
+    if (!readBack && settings.outputFormat == OutputFormat::png) decodedAlong.emplace(ImageCodec::SaveFormat::png);
+    const ByteTap pngBytes =
+        decodedAlong ? ByteTap([&](const std::uint8_t* data, std::size_t size) { decodedAlong->add(data, size); })
+                     : ByteTap();
+
     // Naming reads only the input: it runs beside the processing, on a core the encoder leaves idle.
     std::future<std::optional<std::string>> stem;
     if (settings.smartRename) stem = std::async(std::launch::async, [&] { return nameFromContent(*image, args); });
     // Without naming, nothing else needs the input's pixels: the chain may work on them in place.
-    const std::optional<ProcessResult> result = stem.valid() ? ImageProcessor::process(*image, settings, seed)
-                                                             : ImageProcessor::processInPlace(*image, settings, seed);
+    const std::optional<ProcessResult> result = stem.valid()
+                                                    ? ImageProcessor::process(*image, settings, seed, pngBytes)
+                                                    : ImageProcessor::processInPlace(*image, settings, seed, pngBytes);
     if (!result) {
         std::fputs("error: processing failed\n", stderr);
         return 1;
@@ -128,17 +141,15 @@ std::int32_t process(const Args& args) {
                 static_cast<double>(result->data.size()) / 1024.0);
     std::printf("pixels changed: %.3f%%\n", result->percentChanged);
 
-    // The check follows what was asked for, not what was embedded: a record that did not fit
-    // fails, and so does any other record the file may carry. Without one, no pixels are read
-    // back, and a lossy WebP need not be turned into RGBA. The input is spent: the decoder takes
-    // its memory instead of fresh pages.
-    const WatermarkContent content = settings.watermarkContent();
-    const bool readBack = settings.invisible && !content.isNone();
+    // A lossy WebP need not be turned into RGBA. The input is spent: the decoder takes its memory
+    // instead of fresh pages.
     std::optional<PixelImage> decoded;
     std::optional<ImageLoader::Info> size;
     if (readBack) {
         decoded = ImageLoader::loadOutput(outputPath, std::move(image->rgba));
         if (decoded) size = ImageLoader::Info{decoded->width, decoded->height, {}};
+    } else if (decodedAlong) {
+        if (const auto header = decodedAlong->finish()) size = ImageLoader::Info{header->width, header->height, {}};
     } else {
         size = ImageLoader::checkOutput(outputPath, std::move(image->rgba));
     }

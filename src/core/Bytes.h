@@ -2,11 +2,15 @@
 // Byte buffers and the big-endian fields that file formats and the watermark record use.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace quelso {
 
 using Bytes = std::vector<std::uint8_t>;
+
+// Receives a file's bytes piece by piece, in order, while the file is being made.
+using ByteTap = std::function<void(const std::uint8_t* data, std::size_t size)>;
 
 // Appends the low `count` bytes of value, most significant first.
 inline void appendBigEndian(Bytes& out, std::uint64_t value, std::size_t count) {

@@ -62,7 +62,7 @@ std::optional<int> codecQuality(double quality) {
 // loses the EXIF block libvips adds.
 // `owned`, when given, is rgba itself, which may be premultiplied in place.
 std::optional<Bytes> encodeWithCodec(const Bytes& rgba, Bytes* owned, int width, int height,
-                                     ImageCodec::SaveFormat format, double quality) {
+                                     ImageCodec::SaveFormat format, double quality, const ByteTap& pngBytes) {
     const auto q = format == ImageCodec::SaveFormat::png ? std::optional<int>(100) : codecQuality(quality);
     if (!q) return std::nullopt;
     const auto count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
@@ -82,7 +82,7 @@ std::optional<Bytes> encodeWithCodec(const Bytes& rgba, Bytes* owned, int width,
         if (!owned) copy.assign(rgba.begin(), rgba.begin() + static_cast<std::ptrdiff_t>(count * 4));
         Bytes& pixels = owned ? *owned : copy;
         premultiplyRoundTrip(pixels);
-        saved = ImageCodec::encode(pixels.data(), 4, width, height, format, *q);
+        saved = ImageCodec::encode(pixels.data(), 4, width, height, format, *q, pngBytes);
     }
     if (!saved) return std::nullopt;
     switch (format) {
@@ -97,18 +97,18 @@ std::optional<Bytes> encodeWithCodec(const Bytes& rgba, Bytes* owned, int width,
 }
 
 std::optional<Bytes> encodeRaster(const Bytes& rgba, Bytes* owned, bool kept, std::int64_t width, std::int64_t height,
-                                  const ProcessingSettings& settings) {
+                                  const ProcessingSettings& settings, const ByteTap& pngBytes = {}) {
     if (!acceptedSize(rgba, width, height)) return std::nullopt;
     const int w = static_cast<int>(width), h = static_cast<int>(height);
     switch (settings.outputFormat) {
     case OutputFormat::webp:
         return encodeWebP(rgba, owned, kept, w, h, settings);
     case OutputFormat::png:
-        return encodeWithCodec(rgba, owned, w, h, ImageCodec::SaveFormat::png, settings.quality);
+        return encodeWithCodec(rgba, owned, w, h, ImageCodec::SaveFormat::png, settings.quality, pngBytes);
     case OutputFormat::jpeg:
-        return encodeWithCodec(rgba, owned, w, h, ImageCodec::SaveFormat::jpeg, settings.quality);
+        return encodeWithCodec(rgba, owned, w, h, ImageCodec::SaveFormat::jpeg, settings.quality, {});
     case OutputFormat::heif:
-        return encodeWithCodec(rgba, owned, w, h, ImageCodec::SaveFormat::heif, settings.quality);
+        return encodeWithCodec(rgba, owned, w, h, ImageCodec::SaveFormat::heif, settings.quality, {});
     }
     return std::nullopt;
 }
@@ -120,13 +120,14 @@ std::optional<Bytes> encode(const Bytes& rgba, std::int64_t width, std::int64_t 
     return encodeRaster(rgba, nullptr, false, width, height, settings);
 }
 
-std::optional<Bytes> encode(Bytes&& rgba, std::int64_t width, std::int64_t height, const ProcessingSettings& settings) {
-    return encodeRaster(rgba, &rgba, false, width, height, settings);
+std::optional<Bytes> encode(Bytes&& rgba, std::int64_t width, std::int64_t height, const ProcessingSettings& settings,
+                            const ByteTap& pngBytes) {
+    return encodeRaster(rgba, &rgba, false, width, height, settings, pngBytes);
 }
 
 std::optional<Bytes> encodeInPlace(Bytes& rgba, std::int64_t width, std::int64_t height,
-                                   const ProcessingSettings& settings) {
-    return encodeRaster(rgba, &rgba, true, width, height, settings);
+                                   const ProcessingSettings& settings, const ByteTap& pngBytes) {
+    return encodeRaster(rgba, &rgba, true, width, height, settings, pngBytes);
 }
 
 } // namespace quelso::ImageEncoder

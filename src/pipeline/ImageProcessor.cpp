@@ -33,7 +33,7 @@ namespace {
 // The chain. `spent`, when given, is the input's own raster, which the caller no longer needs:
 // a chain whose first changes are the finishing pass's works on it in place.
 std::optional<ProcessResult> run(const PixelImage& image, Bytes* spent, const ProcessingSettings& settings,
-                                 std::uint64_t seed) {
+                                 std::uint64_t seed, const ByteTap& pngBytes) {
     std::int64_t W = image.width, H = image.height;
     Bytes raster;
     SplitMix64 rng(seed);
@@ -130,8 +130,8 @@ std::optional<ProcessResult> run(const PixelImage& image, Bytes* spent, const Pr
 
     // 19. Encode. The input worked on in place keeps its memory for the caller to reuse.
     const bool lossless = settings.outputFormat == OutputFormat::png || settings.mustBeLossless();
-    std::optional<Bytes> encoded = inPlace ? ImageEncoder::encodeInPlace(work, W, H, settings)
-                                           : ImageEncoder::encode(std::move(work), W, H, settings);
+    std::optional<Bytes> encoded = inPlace ? ImageEncoder::encodeInPlace(work, W, H, settings, pngBytes)
+                                           : ImageEncoder::encode(std::move(work), W, H, settings, pngBytes);
     if (!encoded) return std::nullopt;
 
     // 20. Colour profile, WebP only.
@@ -146,12 +146,14 @@ std::optional<ProcessResult> run(const PixelImage& image, Bytes* spent, const Pr
 
 } // namespace
 
-std::optional<ProcessResult> process(const PixelImage& image, const ProcessingSettings& settings, std::uint64_t seed) {
-    return run(image, nullptr, settings, seed);
+std::optional<ProcessResult> process(const PixelImage& image, const ProcessingSettings& settings, std::uint64_t seed,
+                                     const ByteTap& pngBytes) {
+    return run(image, nullptr, settings, seed, pngBytes);
 }
 
-std::optional<ProcessResult> processInPlace(PixelImage& image, const ProcessingSettings& settings, std::uint64_t seed) {
-    return run(image, &image.rgba, settings, seed);
+std::optional<ProcessResult> processInPlace(PixelImage& image, const ProcessingSettings& settings, std::uint64_t seed,
+                                            const ByteTap& pngBytes) {
+    return run(image, &image.rgba, settings, seed, pngBytes);
 }
 
 } // namespace quelso::ImageProcessor

@@ -9,14 +9,17 @@
 
 namespace quelso::ImageProcessor {
 
-// Absent only when encoding fails.
-std::optional<ProcessResult> process(const PixelImage& image, const ProcessingSettings& settings, std::uint64_t seed);
+// Absent only when encoding fails. pngBytes, for PNG output, receives the file's bytes while
+// they are encoded.
+std::optional<ProcessResult> process(const PixelImage& image, const ProcessingSettings& settings, std::uint64_t seed,
+                                     const ByteTap& pngBytes = {});
 
 // The same result for a caller done with the input's pixels: a chain that only shifts colours,
 // embeds the invisible watermark and forces or counts changes works on them in place, with no
 // copy of the raster. Afterwards image.rgba holds memory the caller may reuse; its contents are
 // unspecified.
-std::optional<ProcessResult> processInPlace(PixelImage& image, const ProcessingSettings& settings, std::uint64_t seed);
+std::optional<ProcessResult> processInPlace(PixelImage& image, const ProcessingSettings& settings, std::uint64_t seed,
+                                            const ByteTap& pngBytes = {});
 
 // Raster (width - 2) x (height - 2) without the outermost ring of pixels.
 Bytes microCrop(const Bytes& rgba, std::int64_t width, std::int64_t height);

@@ -7,16 +7,22 @@
 namespace quelso::ImageCodec {
 namespace {
 
-gint64 append(VipsTargetCustom*, const void* data, gint64 length, Bytes* file) {
+struct Written {
+    Bytes file;
+    const ByteTap& onBytes;
+};
+
+gint64 append(VipsTargetCustom*, const void* data, gint64 length, Written* written) {
     const auto* bytes = static_cast<const std::uint8_t*>(data);
-    file->insert(file->end(), bytes, bytes + length);
+    written->file.insert(written->file.end(), bytes, bytes + length);
+    if (written->onBytes) written->onBytes(bytes, static_cast<std::size_t>(length));
     return length;
 }
 
 } // namespace
 
 std::optional<Bytes> encode(const std::uint8_t* pixels, int bands, int width, int height, SaveFormat format,
-                            int quality) {
+                            int quality, const ByteTap& onBytes) {
     if (!pixels || width < 1 || height < 1 || bands != (format == SaveFormat::jpeg ? 3 : 4) || !init())
         return std::nullopt;
     const std::size_t size = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * bands;
@@ -32,11 +38,12 @@ std::optional<Bytes> encode(const std::uint8_t* pixels, int bands, int width, in
     // The saver writes straight into the result: no growing buffer of its own to copy from. A
     // PNG of noisy pixels can be nearly as large as the raster; memory reserved and never
     // written costs nothing.
-    Bytes file;
+    Written written{{}, onBytes};
+    Bytes& file = written.file;
     if (format == SaveFormat::png) file.reserve(size + size / 64 + (1 << 16));
     Target target(vips_target_custom_new());
     if (!target) return failed<Bytes>();
-    g_signal_connect(target.get(), "write", G_CALLBACK(append), &file);
+    g_signal_connect(target.get(), "write", G_CALLBACK(append), &written);
     VipsTarget* to = VIPS_TARGET(target.get());
     int rc = -1;
     switch (format) {

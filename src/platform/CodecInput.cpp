@@ -101,12 +101,13 @@ Image open(const Input& in, Kind kind, VipsAccess access) {
     const gboolean inMemory = access == VIPS_ACCESS_RANDOM;
     VipsImage* out = nullptr;
     int rc = -1;
-    if (in.path && loader.sourceOperation) {
-        Source source(vips_source_new_from_file(in.path->c_str()));
+    if ((in.path || in.source) && loader.sourceOperation) {
+        Source source(in.path ? vips_source_new_from_file(in.path->c_str())
+                              : static_cast<VipsSource*>(g_object_ref(in.source)));
         if (source)
             rc = vips_call(loader.sourceOperation, source.get(), &out, "access", access, "fail_on", loader.failOn,
                            "memory", inMemory, nullptr);
-    } else if (!in.path) {
+    } else if (!in.path && !in.source) {
         VipsBlob* blob = vips_blob_new(nullptr, in.data, in.size);
         rc = vips_call(loader.bufferOperation, blob, &out, "access", access, "fail_on", loader.failOn, "memory",
                        inMemory, nullptr);

@@ -14,12 +14,15 @@ namespace quelso::ImageCodec {
 
 enum class Kind { jpeg, png, webp, heif, tiff, gif, bmp };
 
-// Encoded bytes to read: a file on disk, or a buffer owned by the caller or by this record.
+// Encoded bytes to read: a file on disk, a buffer owned by the caller or by this record, or
+// a libvips source the caller owns (read as it comes, never sniffed).
 struct Input {
     explicit Input(const std::string& file) : path(&file) {}
     Input(const std::uint8_t* bytes, std::size_t length) : data(bytes), size(length) {}
+    explicit Input(VipsSource* stream) : source(stream) {}
 
     const std::string* path = nullptr;
+    VipsSource* source = nullptr;
     const std::uint8_t* data = nullptr;
     std::size_t size = 0;
     Bytes owned;

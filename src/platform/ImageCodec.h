@@ -7,8 +7,10 @@
 // refused, and damaged files are refused rather than half decoded. Nothing here prints.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "core/PixelImage.h"
 
@@ -53,9 +55,35 @@ enum class SaveFormat { png, jpeg, heif };
 // PNG and HEIF, RGB (bands 3) for JPEG. PNG and HEIF carry the standard sRGB profile, HEIF
 // also the EXIF block libvips always adds; JPEG carries no metadata at all, since libvips
 // cannot leave its EXIF block out without dropping the profile too. quality (1..100) is
-// used by JPEG and HEIF. Absent on failure, and for any other number of bands.
+// used by JPEG and HEIF. Absent on failure, and for any other number of bands. onBytes, when
+// given, receives the saver's bytes while it writes them: the same bytes the result holds.
 std::optional<Bytes> encode(const std::uint8_t* pixels, int bands, int width, int height, SaveFormat format,
-                            int quality);
+                            int quality, const ByteTap& onBytes = {});
+
+// Decodes a file while it is being written, on a thread of its own, with the decoder of its
+// format, dropping each row once decoded: the writer hands each piece over as it is made, and
+// the decoding costs no time after the last one beyond what the writer left undone.
+class DecodeCheck {
+public:
+    explicit DecodeCheck(SaveFormat format);
+    ~DecodeCheck(); // a check not finished counts as failed
+    DecodeCheck(const DecodeCheck&) = delete;
+    DecodeCheck& operator=(const DecodeCheck&) = delete;
+
+    // The next piece of the file. Pieces arriving after the decoder has stopped are dropped.
+    void add(const std::uint8_t* data, std::size_t size);
+
+    // Says the file is complete and waits for the decoder: the picture's header when every
+    // pixel decoded.
+    std::optional<Header> finish();
+
+    struct Pieces;
+
+private:
+    std::unique_ptr<Pieces> pieces_;
+    std::thread decoder_;
+    std::optional<Header> decoded_;
+};
 
 // A standard sRGB ICC profile.
 const Bytes& srgbProfile();
