@@ -67,15 +67,14 @@ protected:
 };
 
 TEST_F(Batch, EveryInputOnceDamagedFileCountedSecondRunTouchesNothing) {
-    const std::vector<std::string> args{in.string(),   "--recursive",       "--out-dir", out.string(),
-                                        "--no-rename", "--no-invisible",    "--seed",    "5",
-                                        "--report",    dir.file("r1.jsonl")};
-    auto first = args;
-    const test::CommandResult run = test::mottler([&] {
-        std::vector<std::string> a{"--batch"};
-        a.insert(a.end(), first.begin(), first.end());
-        return a;
-    }());
+    const auto batch = [&](const std::string& report, const std::vector<std::string>& more) {
+        std::vector<std::string> args{"--batch",    in.string(),   "--recursive",    "--out-dir",
+                                      out.string(), "--no-rename", "--no-invisible", "--seed",
+                                      "5",          "--report",    dir.file(report)};
+        args.insert(args.end(), more.begin(), more.end());
+        return test::mottler(args);
+    };
+    const test::CommandResult run = batch("r1.jsonl", {});
     EXPECT_EQ(run.exitCode, 1) << run.err;
     EXPECT_THAT(run.err, HasSubstr("9 done, 1 failed, SSIM mean "));
     const auto lines = reportLines(dir.path() / "r1.jsonl");
@@ -106,11 +105,7 @@ TEST_F(Batch, EveryInputOnceDamagedFileCountedSecondRunTouchesNothing) {
 
     // Again into the same folder, one item at a time: new names, the same bytes (the seeds
     // follow the paths, not the order), and no earlier file touched.
-    std::vector<std::string> second{"--batch"};
-    second.insert(second.end(), args.begin(), args.end() - 1);
-    second.push_back(dir.file("r2.jsonl"));
-    second.insert(second.end(), {"--jobs", "1"});
-    EXPECT_EQ(test::mottler(second).exitCode, 1);
+    EXPECT_EQ(batch("r2.jsonl", {"--jobs", "1"}).exitCode, 1);
     for (const auto& [path, bytes] : written) EXPECT_EQ(test::readFile(path), bytes) << path;
     for (const auto& line : reportLines(dir.path() / "r2.jsonl")) {
         if (line["status"] != "done") continue;
