@@ -1,6 +1,5 @@
 // Files entering the queue: the extension filter, item metadata, thumbnails, drops, the
 // command line, and the logo panels' effects on the model.
-#include <QSignalSpy>
 #include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -48,19 +47,16 @@ TEST_F(IntakeTest, OnlyTheTenExtensionsInAnyCaseAreQueuedWithTheirMetadata) {
 TEST_F(IntakeTest, ThumbnailsArriveUprightAndSmallAndOnlyForLivingItems) {
     auto model = makeModel();
     // 600 x 400 stored, turned a quarter by its orientation tag: the preview stands upright.
+    // (The window test sees it reach its row through the list's announced change.)
     png("wide.png", 600, 400);
     ASSERT_EQ(run({"vips", "copy", dir.file("wide.png"), dir.file("turned.jpg")}).exitCode, 0);
     ASSERT_EQ(run({"exiftool", "-q", "-overwrite_original", "-n", "-Orientation=6", dir.file("turned.jpg")}).exitCode,
               0);
     model->addFiles({url(dir.file("wide.png")), url(dir.file("turned.jpg"))});
     const ItemListModel& list = *model->items();
-    const int source = list.roleNames().key("thumbnailSource");
-    QSignalSpy changed(&list, &QAbstractItemModel::dataChanged);
     ASSERT_TRUE(waitFor([&] { return list.at(0)->hasThumbnail() && list.at(1)->hasThumbnail(); }));
     EXPECT_EQ(list.at(0)->thumbnail().size(), QSize(256, 171));
     EXPECT_EQ(list.at(1)->thumbnail().size(), QSize(171, 256));
-    EXPECT_EQ(list.data(list.index(0), source).toString(), "image://thumbs/" + list.at(0)->itemId());
-    EXPECT_GE(changed.count(), 2);
 
     // A removed item is released at once: its pending thumbnail job does not keep it.
     model->addFiles({url(dir.file("wide.png"))});
