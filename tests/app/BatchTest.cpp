@@ -30,13 +30,6 @@ std::vector<nlohmann::json> reportLines(const fs::path& path) {
     return lines;
 }
 
-// Starts mottler without waiting for it; the caller waits.
-pid_t start(const std::vector<std::string>& args) {
-    std::vector<std::string> argv{test::mottlerPath()};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return test::spawn(argv);
-}
-
 int waitFor(pid_t pid) {
     int status = 0;
     waitpid(pid, &status, 0);
@@ -67,15 +60,14 @@ protected:
 };
 
 TEST_F(Batch, EveryInputOnceDamagedFileCountedSecondRunTouchesNothing) {
-    const std::vector<std::string> args{in.string(),   "--recursive",       "--out-dir", out.string(),
-                                        "--no-rename", "--no-invisible",    "--seed",    "5",
-                                        "--report",    dir.file("r1.jsonl")};
-    auto first = args;
-    const test::CommandResult run = test::mottler([&] {
-        std::vector<std::string> a{"--batch"};
-        a.insert(a.end(), first.begin(), first.end());
-        return a;
-    }());
+    const auto batch = [&](const std::string& report, const std::vector<std::string>& more) {
+        std::vector<std::string> args{"--batch",    in.string(),   "--recursive",    "--out-dir",
+                                      out.string(), "--no-rename", "--no-invisible", "--seed",
+                                      "5",          "--report",    dir.file(report)};
+        args.insert(args.end(), more.begin(), more.end());
+        return test::mottler(args);
+    };
+    const test::CommandResult run = batch("r1.jsonl", {});
     EXPECT_EQ(run.exitCode, 1) << run.err;
     EXPECT_THAT(run.err, HasSubstr("9 done, 1 failed, SSIM mean "));
     const auto lines = reportLines(dir.path() / "r1.jsonl");
@@ -106,11 +98,7 @@ TEST_F(Batch, EveryInputOnceDamagedFileCountedSecondRunTouchesNothing) {
 
     // Again into the same folder, one item at a time: new names, the same bytes (the seeds
     // follow the paths, not the order), and no earlier file touched.
-    std::vector<std::string> second{"--batch"};
-    second.insert(second.end(), args.begin(), args.end() - 1);
-    second.push_back(dir.file("r2.jsonl"));
-    second.insert(second.end(), {"--jobs", "1"});
-    EXPECT_EQ(test::mottler(second).exitCode, 1);
+    EXPECT_EQ(batch("r2.jsonl", {"--jobs", "1"}).exitCode, 1);
     for (const auto& [path, bytes] : written) EXPECT_EQ(test::readFile(path), bytes) << path;
     for (const auto& line : reportLines(dir.path() / "r2.jsonl")) {
         if (line["status"] != "done") continue;
@@ -156,7 +144,7 @@ TEST_F(Batch, InterruptedKilledAndResumedDoesEveryItemOnce) {
     resumed.insert(resumed.end(), {"--resume", report});
 
     // Ctrl+C: the running item finishes or is dropped, the batch says how many are left.
-    pid_t pid = start(args);
+    pid_t pid = test::startMottler(args);
     ASSERT_GT(pid, 0) << "a pid of 0 or -1 would signal every process";
     waitForLines(report, 1);
     kill(pid, SIGINT);
@@ -167,7 +155,7 @@ TEST_F(Batch, InterruptedKilledAndResumedDoesEveryItemOnce) {
 
     // Killed outright part-way through the resumed run: nothing can clean up, and still no
     // file is left, named or hidden, that the report does not show.
-    pid = start(resumed);
+    pid = test::startMottler(resumed);
     ASSERT_GT(pid, 0);
     waitForLines(report, interrupted + 1);
     kill(pid, SIGKILL);
@@ -193,9 +181,9 @@ TEST_F(Batch, ThreeShardsAsSeparateProcessesShareOneFolder) {
         fs::copy_file(in / name, in / "sub" / name);
     std::vector<pid_t> shards;
     for (int i = 0; i < 3; ++i)
-        shards.push_back(
-            start({"--batch", in.string(), "--recursive", "--out-dir", out.string(), "--no-rename", "--no-invisible",
-                   "--shard", std::to_string(i) + "/3", "--report", dir.file("r" + std::to_string(i) + ".jsonl")}));
+        shards.push_back(test::startMottler({"--batch", in.string(), "--recursive", "--out-dir", out.string(),
+                                             "--no-rename", "--no-invisible", "--shard", std::to_string(i) + "/3",
+                                             "--report", dir.file("r" + std::to_string(i) + ".jsonl")}));
     std::multiset<int> statuses;
     for (const pid_t pid : shards) statuses.insert(waitFor(pid));
     EXPECT_EQ(statuses, (std::multiset<int>{0, 0, 1})) << "only the shard with the damaged file fails";

@@ -108,10 +108,7 @@ TEST_F(Cli, TextWatermarkRoundTripsThroughExtract) {
     EXPECT_EQ(r.out, std::string(wrote) + "pixels changed: 100.000%\nre-decoded ok: 64x48\n"
                                           "watermark extracted: text=\"hello\"\n");
     EXPECT_THAT(test::run({"webpinfo", out}).out, HasSubstr("VP8L"));
-
-    const auto e = cli({"--extract", out});
-    EXPECT_EQ(e.exitCode, 0);
-    EXPECT_EQ(e.out, "text: hello\n");
+    EXPECT_EQ(cli({"--extract", out}).out, "text: hello\n");
     const auto plain = cli({"--extract", in});
     EXPECT_EQ(plain.exitCode, 1);
     EXPECT_EQ(plain.out, "no watermark found\n");
@@ -297,13 +294,7 @@ TEST_F(Cli, KeptProfileTravelsInWebPAfterTheHeaderChunk) {
     const std::string out = dir.file("kept.webp");
     ASSERT_EQ(cli({"--cli", "--in", tagged, "--out", out, "--keep-metadata", "--no-rename", "--text", "x"}).exitCode,
               0);
-    const std::string info = test::run({"webpinfo", out}).out;
-    const auto vp8x = info.find("Chunk VP8X"), iccp = info.find("Chunk ICCP"), image = info.find("Chunk VP8L");
-    ASSERT_NE(vp8x, std::string::npos) << info;
-    ASSERT_NE(iccp, std::string::npos) << info;
-    ASSERT_NE(image, std::string::npos) << info;
-    EXPECT_LT(vp8x, iccp);
-    EXPECT_LT(iccp, image);
+    EXPECT_THAT(test::run({"webpinfo", out}).out, testing::ContainsRegex("Chunk VP8X.*Chunk ICCP.*Chunk VP8L"));
 
     const std::string stripped = dir.file("stripped.webp");
     ASSERT_EQ(cli({"--cli", "--in", tagged, "--out", stripped, "--no-rename"}).exitCode, 0);

@@ -21,9 +21,7 @@ using namespace std::chrono_literals;
 // Starts mottler with its fsync stalled, silent, and waits until its output sits complete in
 // a temporary file in the folder. Returns its process id.
 pid_t startStalled(const std::vector<std::string>& args, const fs::path& folder) {
-    std::vector<std::string> argv{test::mottlerPath()};
-    argv.insert(argv.end(), args.begin(), args.end());
-    const pid_t pid = test::spawn(argv, {std::string("LD_PRELOAD=") + QUELSO_STALL_FSYNC});
+    const pid_t pid = test::startMottler(args, {std::string("LD_PRELOAD=") + QUELSO_STALL_FSYNC});
     bool writing = false;
     for (auto waited = 0ms; pid > 0 && !writing && waited < 60s; waited += 10ms) {
         std::this_thread::sleep_for(10ms);

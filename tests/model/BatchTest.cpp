@@ -124,10 +124,10 @@ TEST_F(BatchTest, TheModelWritesTheCommandLinesBytesForTheSameSeed) {
         options.insert(options.end(), c.options.begin(), c.options.end());
         model->process(itemId);
         ASSERT_TRUE(waitFor([&] { return idle(*model); }));
-        std::vector<std::string> argv{mottlerPath(),   "--cli",  "--in",          dir.file("p.jpg"), "--out",
-                                      dir.file("cli"), "--seed", "9876543210123", "--no-rename"};
-        argv.insert(argv.end(), options.begin(), options.end());
-        ASSERT_EQ(run(argv).exitCode, 0);
+        std::vector<std::string> args{"--cli",         "--in",   dir.file("p.jpg"), "--out",
+                                      dir.file("cli"), "--seed", "9876543210123",   "--no-rename"};
+        args.insert(args.end(), options.begin(), options.end());
+        ASSERT_EQ(mottler(args).exitCode, 0);
         const Bytes cli = readFile(dir.path() / "cli");
         EXPECT_GT(cli.size(), 1000u);
         EXPECT_TRUE(readFile(dir.path() / c.name) == cli) << c.name;

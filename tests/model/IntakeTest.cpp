@@ -1,6 +1,5 @@
 // Files entering the queue: the extension filter, item metadata, thumbnails, drops, the
-// command line, and the destination and logo panels' effects on the model.
-#include <QSignalSpy>
+// command line, and the logo panels' effects on the model.
 #include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -42,36 +41,22 @@ TEST_F(IntakeTest, OnlyTheTenExtensionsInAnyCaseAreQueuedWithTheirMetadata) {
     EXPECT_EQ(model->items()->items()[1]->metaLine(), QStringLiteral("500 B \u00B7 0\u00D70 \u00B7 IMG"));
     EXPECT_EQ(model->items()->items()[2]->metaLine(), QStringLiteral("0 B \u00B7 0\u00D70 \u00B7 IMG"));
     EXPECT_EQ(model->pendingCount(), 3);
-    EXPECT_TRUE(model->canRun());
-
-    // The list model shows the same fields by role name.
-    const ItemListModel& list = *model->items();
-    const QHash<int, QByteArray> roles = list.roleNames();
-    auto role = [&](const char* name) { return list.data(list.index(0), roles.key(name)); };
-    EXPECT_EQ(role("fileName").toString(), "photo.PNG");
-    EXPECT_EQ(role("metaLine").toString(), item.metaLine());
-    EXPECT_EQ(role("itemId").toString(), item.itemId());
-    EXPECT_EQ(role("status").toInt(), ImageItem::Ready);
-    EXPECT_TRUE(role("percentChanged").isNull());
-    EXPECT_TRUE(role("outputBytes").isNull());
+    EXPECT_TRUE(model->canRun()); // the view tests read these fields through the list's roles
 }
 
 TEST_F(IntakeTest, ThumbnailsArriveUprightAndSmallAndOnlyForLivingItems) {
     auto model = makeModel();
     // 600 x 400 stored, turned a quarter by its orientation tag: the preview stands upright.
+    // (The window test sees it reach its row through the list's announced change.)
     png("wide.png", 600, 400);
     ASSERT_EQ(run({"vips", "copy", dir.file("wide.png"), dir.file("turned.jpg")}).exitCode, 0);
     ASSERT_EQ(run({"exiftool", "-q", "-overwrite_original", "-n", "-Orientation=6", dir.file("turned.jpg")}).exitCode,
               0);
     model->addFiles({url(dir.file("wide.png")), url(dir.file("turned.jpg"))});
     const ItemListModel& list = *model->items();
-    const int source = list.roleNames().key("thumbnailSource");
-    QSignalSpy changed(&list, &QAbstractItemModel::dataChanged);
     ASSERT_TRUE(waitFor([&] { return list.at(0)->hasThumbnail() && list.at(1)->hasThumbnail(); }));
     EXPECT_EQ(list.at(0)->thumbnail().size(), QSize(256, 171));
     EXPECT_EQ(list.at(1)->thumbnail().size(), QSize(171, 256));
-    EXPECT_EQ(list.data(list.index(0), source).toString(), "image://thumbs/" + list.at(0)->itemId());
-    EXPECT_GE(changed.count(), 2);
 
     // A removed item is released at once: its pending thumbnail job does not keep it.
     model->addFiles({url(dir.file("wide.png"))});
@@ -117,17 +102,6 @@ TEST_F(IntakeTest, DropsKeepLocalFilesInArrivalOrderAndLaunchArgumentsAreAdded) 
     EXPECT_EQ(model->items()->items()[0]->url(), a);
     EXPECT_EQ(model->items()->items()[0]->width(), 40);
     EXPECT_EQ(model->items()->items()[1]->url(), b);
-}
-
-TEST_F(IntakeTest, DestinationIsSetAndReset) {
-    auto model = makeModel();
-    QSignalSpy changed(model.get(), &AppModel::destinationChanged);
-    model->setDestination(url(dir.path().string() + "/"));
-    EXPECT_EQ(model->destination(), url(dir.path().string()));
-    EXPECT_EQ(model->destinationName().toStdString(), dir.path().filename().string());
-    model->clearDestination();
-    EXPECT_TRUE(model->destination().isEmpty());
-    EXPECT_EQ(changed.count(), 2); // forgotten at restart: ConfigurationTest
 }
 
 TEST_F(IntakeTest, LogosAreReadWholeAndSetInOrderOrNotAtAll) {

@@ -57,41 +57,25 @@ TEST(SettingsModel, EveryWritablePropertyStoresItsOwnFieldAndAnnouncesItOnce) {
     EXPECT_EQ(writable, 49); // every field but the two logo pictures and their two names
 }
 
-TEST(SettingsModel, EnumerationsFollowTheEngineAndIgnoreUnknownValues) {
+TEST(SettingsModel, UnknownFormatValuesAreIgnored) {
     SettingsModel settings;
     settings.setOutputFormat(SettingsModel::Heif);
     EXPECT_EQ(settings.record().outputFormat, OutputFormat::heif);
     settings.setOutputFormat(4);
     settings.setOutputFormat(-1);
     EXPECT_EQ(settings.record().outputFormat, OutputFormat::heif);
-    settings.setRenameProvider(SettingsModel::Custom);
-    EXPECT_EQ(settings.record().renameProvider, RenameProvider::custom);
-    EXPECT_EQ(SettingsModel::providerDisplayName(SettingsModel::AppleVision), "On-device (offline)");
-    EXPECT_EQ(SettingsModel::providerDefaultModel(SettingsModel::Custom), "");
 }
 
-// The badge count, the noise threshold and the lossy-watermark warning are driven through the
-// sidebar in tst_sidebar.qml; these are the cases the views do not reach.
-TEST(SettingsModel, DerivedWarningsIgnoreSwitchedOffEffectsAndLosslessOutput) {
+// The badge count, the thresholds and the lossy-watermark warning are driven through the
+// sidebar in tst_sidebar.qml; this is the case the views do not reach.
+TEST(SettingsModel, SwitchedOffEffectsAreNeverStrong) {
     SettingsModel b;
-    b.setVignetteEnabled(true);
-    b.setVignetteIntensity(1.0);
     b.setTwirlIntensity(0.9); // strong but switched off
     b.setWaveEnabled(true);
     b.setWaveIntensity(0.5); // on, but not above the threshold
     EXPECT_FALSE(b.aggressiveModification());
     b.setWaveIntensity(0.51);
     EXPECT_TRUE(b.aggressiveModification());
-
-    SettingsModel r;
-    r.setInvisible(true);
-    r.setWatermarkText(QStringLiteral("mine"));
-    r.setOutputFormat(SettingsModel::Jpeg);
-    EXPECT_TRUE(r.outputWatermarkRisk());
-    EXPECT_FALSE(r.mustBeLossless());
-    r.setOutputFormat(SettingsModel::WebP);
-    EXPECT_FALSE(r.outputWatermarkRisk());
-    EXPECT_TRUE(r.mustBeLossless());
 }
 
 } // namespace quelso

@@ -134,16 +134,11 @@ TEST(Canvas, TextStandsUprightOnItsBaselineAndTurnsWithTheFrame) {
 }
 
 TEST(Canvas, TextTakesAnyBytesAndRefusesBadSizes) {
-    EXPECT_GT(TextLine::make(std::string("a\xff\xfe"
-                                         "b"),
-                             "Liberation Sans Bold", 20, {})
-                  ->inkBounds()
-                  .width,
-              10);
-    EXPECT_GT(TextLine::make("\u0633\u0644\u0627\u0645 \u062f\u0646\u06cc\u0627", "Liberation Sans Bold", 20, {})
-                  ->inkBounds()
-                  .width,
-              40); // shaped through a fallback font
+    const auto width = [](const std::string& text) {
+        return TextLine::make(text, "Liberation Sans Bold", 20, {})->inkBounds().width;
+    };
+    EXPECT_GT(width(std::string("a\xff\xfe") + "b"), 10);
+    EXPECT_GT(width("\u0633\u0644\u0627\u0645 \u062f\u0646\u06cc\u0627"), 40); // shaped through a fallback font
     EXPECT_FALSE(TextLine::make("x", "Liberation Sans Bold", 0, {}));
     EXPECT_FALSE(TextLine::make("x", "Liberation Sans Bold", NAN, {}));
 }

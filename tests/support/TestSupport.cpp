@@ -126,6 +126,11 @@ CommandResult mottler(std::vector<std::string> args, const std::string& input) {
     return run(args, input);
 }
 
+pid_t startMottler(std::vector<std::string> args, const std::vector<std::string>& environment) {
+    args.insert(args.begin(), mottlerPath());
+    return spawn(args, environment);
+}
+
 std::string samplePath(const std::string& name) { return std::string(QUELSO_SAMPLES) + "/" + name; }
 
 } // namespace quelso::test

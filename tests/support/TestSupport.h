@@ -62,6 +62,8 @@ std::array<int, 4> pixelAt(const Bytes& rgba, std::int64_t width, std::int64_t x
 std::string mottlerPath();
 // Runs that binary with these arguments, as run() does.
 CommandResult mottler(std::vector<std::string> args, const std::string& input = {});
+// Starts it as spawn() does, without waiting: the caller waits.
+pid_t startMottler(std::vector<std::string> args, const std::vector<std::string>& environment = {});
 std::string samplePath(const std::string& name);
 
 // The environment variable's value, or absent.

@@ -75,6 +75,7 @@ ViewCase {
         compare(settings.watermarkText, "hi")
         expectWarning("lossyWarning", [[{}, true], [{ outputFormat: SettingsModel.Heif }, true],
                                        [{ outputFormat: SettingsModel.Png }, false],
+                                       [{ outputFormat: SettingsModel.WebP }, false], // lossless: it survives
                                        [{ outputFormat: SettingsModel.Heif, watermarkText: "   " }, false]])
         open("Modifications")
         // Vignette never counts, and a threshold itself is not strong.
@@ -174,8 +175,8 @@ ViewCase {
         open("Destination")
         const name = find("destinationName")
         compare(name.text, "Same as source")
-        model.setDestination(fixtures.folder("outputs"))
-        compare(name.text, "outputs")
+        model.setDestination(fixtures.folder("outputs") + "/")
+        compare(name.text, "outputs", "a trailing slash is no part of the name")
         model.clearDestination()
         compare(name.text, "Same as source")
 
