@@ -102,9 +102,9 @@ void smearAlong(const Bytes& src, std::int64_t width, std::int64_t height, std::
                 const std::uint8_t* row1 = from + ay.i1 * width * 4;
                 for (const Stretch& run : stretches[k])
                     for (std::int64_t x = run.begin; x < run.end; ++x) {
-                        const std::int64_t i0 = run.first.i0 + (x - run.begin);
-                        const std::int64_t i1 = x > run.begin ? i0 + 1 : run.first.i1;
-                        blend(row0 + i0 * 4, row0 + i1 * 4, row1 + i0 * 4, row1 + i1 * 4, run.first.f, ay.f, sample);
+                        const Axis ax = axisAt(run, x);
+                        blend(row0 + ax.i0 * 4, row0 + ax.i1 * 4, row1 + ax.i0 * 4, row1 + ax.i1 * 4, ax.f, ay.f,
+                              sample);
                         for (int ch = 0; ch < 4; ++ch) sums[x * 4 + ch] += sample[ch];
                     }
             }

@@ -7,6 +7,11 @@
 #include <immintrin.h>
 #endif
 
+// GCC 12 takes the deliberately undefined vectors inside its AVX-512 intrinsics for uninitialised ones.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
 #include "effects/Resample.h"
 
 namespace quelso::effects {
@@ -16,132 +21,215 @@ namespace {
 std::atomic<int> laneLimit{16};
 
 // The single-precision sample against the plain sampler's double one, for bytes a, b, d, e and
-// fractions in [0, 1). Every value involved lies within 0..255 (a blend never leaves the range of
-// its ends), where rounding a float costs at most 2^-17 and a double 2^-45. Making the fractions
-// floats moves them by at most 2^-25, which moves a blend of bytes by at most 2^-25 * 255 < 2^-17.
-// So top and bottom are each off by less than 2^-17 + 2^-17 (the fused multiply-add rounds
-// once) plus the doubles' 2^-44, their difference by twice that plus one more rounding, below
-// 2^-15 + 2^-17 + 2^-42, and v = top + fy * (bottom - top) by at most
+// fractions in [0, 1). Every value involved has a magnitude below 256 (a blend never leaves the
+// range of its ends), where rounding a float costs at most 2^-17 and a double 2^-45. Making the
+// fractions floats moves them by at most 2^-25, which moves a blend of bytes by at most
+// 2^-25 * 255 < 2^-17. So top and bottom are each off by less than 2^-17 + 2^-17 (the fused
+// multiply-add rounds once) + 2^-44 (the doubles), their difference by less than
+// 2^-15 + 2^-17 + 2^-42, and v = top + fy * (bottom - top) by less than
 //   2^-17 (fy) + 2^-15 + 2^-17 (the difference) + 2^-16 (top) + 2^-17 (the last rounding) + 2^-40,
-// below 9 * 2^-17 < 2^-13. Where the float lies more than kMargin = 2^-12 from a half, the double
-// lies on the same side of it and both round to the same whole number; the rest are done again
-// exactly. Ties are real, not only rounding noise: with a fraction of exactly 0.5 between bytes
-// of odd difference they are common.
-constexpr float kMargin = 0x1p-12f;
-constexpr float kNearHalf = 0.5f - kMargin;
+// that is 9 * 2^-17 + 2^-40 < kMargin. The float form holds each byte minus kShift (exactly: 20
+// bits), which shifts every sample by that much and changes none of the above. A shifted sample u
+// whose u - ceil(u) is below -2 * kMargin lies more than kMargin inside (ceil(u) - 1, ceil(u)), so
+// v lies more than kMargin away from every half, both it and the double round to ceil(u), and
+// the whole number is one ceiling away. Any other sample is near a half and is redone exactly:
+// rarely, but halves are real, not only noise (a fraction of exactly 0.5 between bytes of odd
+// difference gives one).
+constexpr float kMargin = 0x1p-13f;
+constexpr float kShift = 0.5f + kMargin;
 
-// Adds pixel j's exact sample (the plain sampler's bytes).
-void addExact(const SampleRun& run, std::int64_t j, float* sums) {
-    const std::uint8_t* p = run.topBytes + j * 4;
-    const std::uint8_t* q = run.bottomBytes + j * 4;
-    std::uint8_t sample[4];
-    blend(p, p + 4, q, q + 4, run.fx, run.fy, sample);
-    for (int ch = 0; ch < 4; ++ch) sums[j * 4 + ch] += sample[ch];
-}
-
-// Replaces the rounded float samples of pixels first, first + 1, ... (four lanes each) that have a
-// lane set in `near` by their exact ones. (The run comes by value, so the kernels' own copy of it
-// never escapes and stays in registers.)
-void redoNearHalves(SampleRun run, std::int64_t first, unsigned near, const float* rounded, float* sums) {
-    for (std::int64_t j = first; near != 0; ++j, near >>= 4, rounded += 4) {
-        if ((near & 0xF) == 0) continue;
-        for (int ch = 0; ch < 4; ++ch) sums[j * 4 + ch] -= rounded[ch];
-        addExact(run, j, sums);
+// delta[l] = exact - rounded[l] on the lanes (four a pixel, from the tap's pixel `first` on) of the
+// pixels with a lane set in `near`, and 0 elsewhere. The tap comes by value, so the kernels' own
+// copy of it never escapes and stays in registers.
+void nearHalfCorrections(TapRow tap, std::int64_t first, unsigned near, const float* rounded, float* delta, int lanes) {
+    for (int l = 0; l < lanes; l += 4, near >>= 4) {
+        std::uint8_t exact[4] = {};
+        const std::int64_t j = first + l / 4;
+        const std::uint8_t* p = tap.topBytes + j * 4;
+        const std::uint8_t* q = tap.bottomBytes + j * 4;
+        if ((near & 0xF) != 0) blend(p, p + 4, q, q + 4, tap.fx, tap.fy, exact);
+        for (int ch = 0; ch < 4; ++ch) delta[l + ch] = (near & 0xF) != 0 ? exact[ch] - rounded[l + ch] : 0.0f;
     }
 }
 
 // widen from channel i on, one channel at a time.
 void widenFrom(std::int64_t i, const std::uint8_t* bytes, std::int64_t count, float* values, float* steps) {
     for (; i < count; ++i) {
-        values[i] = bytes[i];
+        values[i] = bytes[i] - kShift;
         steps[i] = static_cast<float>(bytes[i + 4] - bytes[i]);
     }
+}
+
+// means from channel i on, one channel at a time.
+void meansFrom(std::int64_t i, const float* sums, std::int64_t count, const RoundedMean& mean, std::uint8_t* out) {
+    for (; i < count; ++i) out[i] = mean(static_cast<std::uint32_t>(sums[i]));
 }
 
 #if defined(__x86_64__)
 #define QUELSO_WIDE __attribute__((target("avx512f,avx512dq,fma")))
 
-// Four pixels' 16 channels from float index i, only the lanes in `lanes`.
-QUELSO_WIDE __attribute__((always_inline)) inline void add16(const SampleRun& run, __m512 fx, __m512 fy, std::int64_t i,
-                                                             __mmask16 lanes, float* sums) {
-    const __m512 upper =
-        _mm512_fmadd_ps(fx, _mm512_maskz_loadu_ps(lanes, run.topSteps + i), _mm512_maskz_loadu_ps(lanes, run.top + i));
-    const __m512 lower = _mm512_fmadd_ps(fx, _mm512_maskz_loadu_ps(lanes, run.bottomSteps + i),
-                                         _mm512_maskz_loadu_ps(lanes, run.bottom + i));
-    const __m512 v = _mm512_fmadd_ps(fy, _mm512_sub_ps(lower, upper), upper);
-    const __m512 off = _mm512_reduce_ps(v, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC); // v - round(v)
-    const __m512 whole = _mm512_sub_ps(v, off);
-    _mm512_mask_storeu_ps(sums + i, lanes, _mm512_add_ps(_mm512_maskz_loadu_ps(lanes, sums + i), whole));
-    const __mmask16 near = _mm512_mask_cmp_ps_mask(lanes, _mm512_abs_ps(off), _mm512_set1_ps(kNearHalf), _CMP_GE_OQ);
-    if (near != 0) [[unlikely]] {
-        float rounded[16];
-        _mm512_storeu_ps(rounded, whole);
-        redoNearHalves(run, i / 4, near, rounded, sums);
-    }
-}
-
-// Bytes i .. i + 15 as floats. (The masked forms keep GCC 12 from warning about the
-// undefined vectors inside the plain ones.)
 QUELSO_WIDE __attribute__((always_inline)) inline __m512 floats16(const std::uint8_t* bytes) {
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
-    return _mm512_maskz_cvtepi32_ps(0xFFFF, _mm512_maskz_cvtepu8_epi32(0xFFFF, b));
+    return _mm512_cvtepi32_ps(_mm512_cvtepu8_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes))));
 }
 
 QUELSO_WIDE void widen16(const std::uint8_t* bytes, std::int64_t count, float* values, float* steps) {
     std::int64_t i = 0;
     for (; i + 16 <= count; i += 16) {
         const __m512 here = floats16(bytes + i);
-        _mm512_storeu_ps(values + i, here);
+        _mm512_storeu_ps(values + i, _mm512_sub_ps(here, _mm512_set1_ps(kShift)));
         _mm512_storeu_ps(steps + i, _mm512_sub_ps(floats16(bytes + i + 4), here));
     }
     widenFrom(i, bytes, count, values, steps);
 }
 
-QUELSO_WIDE void addRun16(const SampleRun& given, float* sums) {
-    const SampleRun run = given;
-    const __m512 fx = _mm512_set1_ps(static_cast<float>(run.fx)), fy = _mm512_set1_ps(static_cast<float>(run.fy));
-    const std::int64_t count = run.pixels * 4;
-    std::int64_t i = 0;
-    for (; i + 16 <= count; i += 16) add16(run, fx, fy, i, 0xFFFF, sums);
-    if (i < count) add16(run, fx, fy, i, static_cast<__mmask16>((1u << (count - i)) - 1), sums);
+// V vectors of 16 lanes from lane i on (the last one only on `last`), every tap added in turn
+// while the sums stay in registers.
+template <int V>
+QUELSO_WIDE __attribute__((always_inline)) inline void addBlock16(const TapRow* taps, std::int64_t count,
+                                                                  std::int64_t i, __mmask16 last, float* sums) {
+    __mmask16 lanes[V];
+    __m512 acc[V];
+#pragma GCC unroll 4
+    for (int j = 0; j < V; ++j) {
+        lanes[j] = j + 1 < V ? 0xFFFF : last;
+        acc[j] = _mm512_maskz_loadu_ps(lanes[j], sums + i + 16 * j);
+    }
+    const __m512 nearHalf = _mm512_set1_ps(-2 * kMargin);
+    for (std::int64_t t = 0; t < count; ++t) {
+        const TapRow tap = taps[t];
+        const __m512 fx = _mm512_set1_ps(static_cast<float>(tap.fx)), fy = _mm512_set1_ps(static_cast<float>(tap.fy));
+#pragma GCC unroll 4
+        for (int j = 0; j < V; ++j) {
+            const std::int64_t at = i + 16 * j;
+            const __m512 upper = _mm512_fmadd_ps(fx, _mm512_maskz_loadu_ps(lanes[j], tap.topSteps + at),
+                                                 _mm512_maskz_loadu_ps(lanes[j], tap.top + at));
+            const __m512 lower = _mm512_fmadd_ps(fx, _mm512_maskz_loadu_ps(lanes[j], tap.bottomSteps + at),
+                                                 _mm512_maskz_loadu_ps(lanes[j], tap.bottom + at));
+            const __m512 u = _mm512_fmadd_ps(fy, _mm512_sub_ps(lower, upper), upper);
+            const __m512 below = _mm512_reduce_ps(u, _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC); // u - ceil(u)
+            const __m512 whole = _mm512_sub_ps(u, below);
+            acc[j] = _mm512_add_ps(acc[j], whole);
+            const __mmask16 near = _mm512_mask_cmp_ps_mask(lanes[j], below, nearHalf, _CMP_GE_OQ);
+            if (near != 0) [[unlikely]] {
+                float rounded[16], delta[16];
+                _mm512_storeu_ps(rounded, whole);
+                nearHalfCorrections(tap, at / 4, near, rounded, delta, 16);
+                acc[j] = _mm512_add_ps(acc[j], _mm512_loadu_ps(delta));
+            }
+        }
+    }
+#pragma GCC unroll 4
+    for (int j = 0; j < V; ++j) _mm512_mask_storeu_ps(sums + i + 16 * j, lanes[j], acc[j]);
 }
 
-__attribute__((target("avx2,fma"))) void widen8(const std::uint8_t* bytes, std::int64_t count, float* values,
-                                                float* steps) {
+QUELSO_WIDE void addTaps16(const TapRow* taps, std::int64_t count, std::int64_t pixels, float* sums) {
+    const std::int64_t lanes = pixels * 4;
+    std::int64_t i = 0;
+    for (; i + 64 <= lanes; i += 64) addBlock16<4>(taps, count, i, 0xFFFF, sums);
+    for (; i < lanes; i += 16)
+        addBlock16<1>(taps, count, i, lanes - i >= 16 ? 0xFFFF : static_cast<__mmask16>((1u << (lanes - i)) - 1), sums);
+}
+
+// The product in doubles as RoundedMean makes it, rounded to nearest (it is never a half).
+QUELSO_WIDE __attribute__((always_inline)) inline __m256i roundedMeans8(__m256 sums, __m512d inverse) {
+    return _mm512_cvt_roundpd_epi32(_mm512_mul_pd(_mm512_cvtps_pd(sums), inverse),
+                                    _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+}
+
+QUELSO_WIDE void means16(const float* sums, std::int64_t count, const RoundedMean& mean, std::uint8_t* out) {
+    const __m512d inverse = _mm512_set1_pd(mean.inverse());
+    std::int64_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        const __m512 s = _mm512_loadu_ps(sums + i);
+        const __m512i whole =
+            _mm512_inserti64x4(_mm512_castsi256_si512(roundedMeans8(_mm512_castps512_ps256(s), inverse)),
+                               roundedMeans8(_mm512_extractf32x8_ps(s, 1), inverse), 1);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm512_cvtusepi32_epi8(whole));
+    }
+    meansFrom(i, sums, count, mean, out);
+}
+
+#define QUELSO_AVX2 __attribute__((target("avx2,fma")))
+
+QUELSO_AVX2 __attribute__((always_inline)) inline __m256 floats8(const std::uint8_t* bytes) {
+    return _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes))));
+}
+
+QUELSO_AVX2 void widen8(const std::uint8_t* bytes, std::int64_t count, float* values, float* steps) {
     std::int64_t i = 0;
     for (; i + 8 <= count; i += 8) {
-        const __m256 here =
-            _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes + i))));
-        const __m256 next =
-            _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes + i + 4))));
-        _mm256_storeu_ps(values + i, here);
-        _mm256_storeu_ps(steps + i, _mm256_sub_ps(next, here));
+        const __m256 here = floats8(bytes + i);
+        _mm256_storeu_ps(values + i, _mm256_sub_ps(here, _mm256_set1_ps(kShift)));
+        _mm256_storeu_ps(steps + i, _mm256_sub_ps(floats8(bytes + i + 4), here));
     }
     widenFrom(i, bytes, count, values, steps);
 }
 
-// The same on eight lanes, two pixels; an odd last pixel is done exactly.
-__attribute__((target("avx2,fma"))) void addRun8(const SampleRun& given, float* sums) {
-    const SampleRun run = given;
-    const __m256 fx = _mm256_set1_ps(static_cast<float>(run.fx)), fy = _mm256_set1_ps(static_cast<float>(run.fy));
-    const __m256 nearHalf = _mm256_set1_ps(kNearHalf), magnitude = _mm256_castsi256_ps(_mm256_set1_epi32(0x7FFFFFFF));
-    const std::int64_t count = run.pixels * 4;
-    std::int64_t i = 0;
-    for (; i + 8 <= count; i += 8) {
-        const __m256 upper = _mm256_fmadd_ps(fx, _mm256_loadu_ps(run.topSteps + i), _mm256_loadu_ps(run.top + i));
-        const __m256 lower = _mm256_fmadd_ps(fx, _mm256_loadu_ps(run.bottomSteps + i), _mm256_loadu_ps(run.bottom + i));
-        const __m256 v = _mm256_fmadd_ps(fy, _mm256_sub_ps(lower, upper), upper);
-        const __m256 whole = _mm256_round_ps(v, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
-        const __m256 off = _mm256_and_ps(_mm256_sub_ps(v, whole), magnitude);
-        _mm256_storeu_ps(sums + i, _mm256_add_ps(_mm256_loadu_ps(sums + i), whole));
-        const int near = _mm256_movemask_ps(_mm256_cmp_ps(off, nearHalf, _CMP_GE_OQ));
-        if (near != 0) [[unlikely]] {
-            float rounded[8];
-            _mm256_storeu_ps(rounded, whole);
-            redoNearHalves(run, i / 4, static_cast<unsigned>(near), rounded, sums);
+// Eight lanes at p, or with Half only the first four.
+template <bool Half>
+QUELSO_AVX2 __attribute__((always_inline)) inline __m256 load8(const float* p) {
+    return Half ? _mm256_maskload_ps(p, _mm256_setr_epi32(-1, -1, -1, -1, 0, 0, 0, 0)) : _mm256_loadu_ps(p);
+}
+
+// The same on eight lanes; with Half, one vector of which only the first pixel is used.
+template <int V, bool Half>
+QUELSO_AVX2 __attribute__((always_inline)) inline void addBlock8(const TapRow* taps, std::int64_t count, std::int64_t i,
+                                                                 float* sums) {
+    __m256 acc[V];
+#pragma GCC unroll 4
+    for (int j = 0; j < V; ++j) acc[j] = load8<Half>(sums + i + 8 * j);
+    const __m256 nearHalf = _mm256_set1_ps(-2 * kMargin);
+    for (std::int64_t t = 0; t < count; ++t) {
+        const TapRow tap = taps[t];
+        const __m256 fx = _mm256_set1_ps(static_cast<float>(tap.fx)), fy = _mm256_set1_ps(static_cast<float>(tap.fy));
+#pragma GCC unroll 4
+        for (int j = 0; j < V; ++j) {
+            const std::int64_t at = i + 8 * j;
+            const __m256 upper = _mm256_fmadd_ps(fx, load8<Half>(tap.topSteps + at), load8<Half>(tap.top + at));
+            const __m256 lower = _mm256_fmadd_ps(fx, load8<Half>(tap.bottomSteps + at), load8<Half>(tap.bottom + at));
+            const __m256 u = _mm256_fmadd_ps(fy, _mm256_sub_ps(lower, upper), upper);
+            const __m256 whole = _mm256_round_ps(u, _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC);
+            const __m256 below = _mm256_sub_ps(u, whole);
+            acc[j] = _mm256_add_ps(acc[j], whole);
+            const unsigned near = _mm256_movemask_ps(_mm256_cmp_ps(below, nearHalf, _CMP_GE_OQ)) & (Half ? 0xF : 0xFF);
+            if (near != 0) [[unlikely]] {
+                float rounded[8], delta[8];
+                _mm256_storeu_ps(rounded, whole);
+                nearHalfCorrections(tap, at / 4, near, rounded, delta, 8);
+                acc[j] = _mm256_add_ps(acc[j], _mm256_loadu_ps(delta));
+            }
         }
     }
-    if (i < count) addExact(run, i / 4, sums);
+#pragma GCC unroll 4
+    for (int j = 0; j < V; ++j) {
+        if (Half)
+            _mm256_maskstore_ps(sums + i + 8 * j, _mm256_setr_epi32(-1, -1, -1, -1, 0, 0, 0, 0), acc[j]);
+        else
+            _mm256_storeu_ps(sums + i + 8 * j, acc[j]);
+    }
+}
+
+QUELSO_AVX2 __attribute__((always_inline)) inline __m128i roundedMeans4(__m128 sums, __m256d inverse) {
+    return _mm256_cvtpd_epi32(_mm256_mul_pd(_mm256_cvtps_pd(sums), inverse)); // to nearest, as MXCSR is
+}
+
+QUELSO_AVX2 void means8(const float* sums, std::int64_t count, const RoundedMean& mean, std::uint8_t* out) {
+    const __m256d inverse = _mm256_set1_pd(mean.inverse());
+    std::int64_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        const __m128i words = _mm_packus_epi32(roundedMeans4(_mm_loadu_ps(sums + i), inverse),
+                                               roundedMeans4(_mm_loadu_ps(sums + i + 4), inverse));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(words, words));
+    }
+    meansFrom(i, sums, count, mean, out);
+}
+
+QUELSO_AVX2 void addTaps8(const TapRow* taps, std::int64_t count, std::int64_t pixels, float* sums) {
+    const std::int64_t lanes = pixels * 4;
+    std::int64_t i = 0;
+    for (; i + 32 <= lanes; i += 32) addBlock8<4, false>(taps, count, i, sums);
+    for (; i + 8 <= lanes; i += 8) addBlock8<1, false>(taps, count, i, sums);
+    if (i < lanes) addBlock8<1, true>(taps, count, i, sums);
 }
 #endif
 
@@ -149,7 +237,7 @@ __attribute__((target("avx2,fma"))) void addRun8(const SampleRun& given, float* 
 
 const SampleKernel* sampleKernel() {
 #if defined(__x86_64__)
-    static const SampleKernel sixteen{widen16, addRun16}, eight{widen8, addRun8};
+    static const SampleKernel sixteen{widen16, addTaps16, means16}, eight{widen8, addTaps8, means8};
     static const int widest =
         __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("fma") ? 16
         : __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")                                        ? 8

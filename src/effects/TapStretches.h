@@ -20,4 +20,11 @@ struct Stretch {
 
 std::vector<Stretch> stretchesOfTap(double offset, std::int64_t width);
 
+// The axis of pixel x of a stretch (begin <= x < end).
+inline Axis axisAt(const Stretch& stretch, std::int64_t x) {
+    if (x == stretch.begin) return stretch.first;
+    const std::int64_t i0 = stretch.first.i0 + (x - stretch.begin);
+    return {i0, i0 + 1, stretch.first.f};
+}
+
 } // namespace quelso::effects
