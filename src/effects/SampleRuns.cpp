@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -11,8 +12,6 @@
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
-
-#include "effects/Resample.h"
 
 namespace quelso::effects {
 
@@ -38,20 +37,6 @@ std::atomic<int> laneLimit{16};
 constexpr float kMargin = 0x1p-13f;
 constexpr float kShift = 0.5f + kMargin;
 
-// delta[l] = exact - rounded[l] on the lanes (four a pixel, from the tap's pixel `first` on) of the
-// pixels with a lane set in `near`, and 0 elsewhere. The tap comes by value, so the kernels' own
-// copy of it never escapes and stays in registers.
-void nearHalfCorrections(TapRow tap, std::int64_t first, unsigned near, const float* rounded, float* delta, int lanes) {
-    for (int l = 0; l < lanes; l += 4, near >>= 4) {
-        std::uint8_t exact[4] = {};
-        const std::int64_t j = first + l / 4;
-        const std::uint8_t* p = tap.topBytes + j * 4;
-        const std::uint8_t* q = tap.bottomBytes + j * 4;
-        if ((near & 0xF) != 0) blend(p, p + 4, q, q + 4, tap.fx, tap.fy, exact);
-        for (int ch = 0; ch < 4; ++ch) delta[l + ch] = (near & 0xF) != 0 ? exact[ch] - rounded[l + ch] : 0.0f;
-    }
-}
-
 // widen from channel i on, one channel at a time.
 void widenFrom(std::int64_t i, const std::uint8_t* bytes, std::int64_t count, float* values, float* steps) {
     for (; i < count; ++i) {
@@ -67,6 +52,39 @@ void meansFrom(std::int64_t i, const float* sums, std::int64_t count, const Roun
 
 #if defined(__x86_64__)
 #define QUELSO_WIDE __attribute__((target("avx512f,avx512dq,fma")))
+#define QUELSO_AVX2 __attribute__((target("avx2,fma")))
+
+// The four channels of an RGBA pixel as doubles.
+QUELSO_AVX2 __attribute__((always_inline)) inline __m256d widenPixel(const std::uint8_t* pixel) {
+    std::int32_t v;
+    std::memcpy(&v, pixel, 4);
+    return _mm256_cvtepi32_pd(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(v)));
+}
+
+// Turns the rounded float samples of `count` lanes (four a pixel, from the tap's pixel `first` on)
+// into corrections: the exact sample minus the rounded one on the pixels with a lane set in
+// `near`, 0 elsewhere. Each lane does blend's operations in its order (no fused multiply-add).
+// The tap comes by value, so the kernels' own copy of it never escapes and stays in registers.
+QUELSO_AVX2 void correctNearHalves(TapRow tap, std::int64_t first, unsigned near, float* lanes, int count) {
+    const __m256d fx = _mm256_set1_pd(tap.fx), fy = _mm256_set1_pd(tap.fy);
+    for (int l = 0; l < count; l += 4, near >>= 4) {
+        __m128 correction = _mm_setzero_ps();
+        if ((near & 0xF) != 0) {
+            const std::uint8_t* p = tap.topBytes + (first + l / 4) * 4;
+            const std::uint8_t* q = tap.bottomBytes + (first + l / 4) * 4;
+            const __m256d a = widenPixel(p), b = widenPixel(p + 4), d = widenPixel(q), e = widenPixel(q + 4);
+            const __m256d upper = _mm256_add_pd(_mm256_mul_pd(fx, _mm256_sub_pd(b, a)), a);
+            const __m256d lower = _mm256_add_pd(_mm256_mul_pd(fx, _mm256_sub_pd(e, d)), d);
+            const __m256d v = _mm256_add_pd(upper, _mm256_mul_pd(fy, _mm256_sub_pd(lower, upper)));
+            // toByte: a blend stays within 0..255, so only the whole part and the half are left.
+            const __m256d whole = _mm256_floor_pd(v);
+            const __m256d up = _mm256_and_pd(_mm256_cmp_pd(_mm256_sub_pd(v, whole), _mm256_set1_pd(0.5), _CMP_GE_OQ),
+                                             _mm256_set1_pd(1.0));
+            correction = _mm_sub_ps(_mm256_cvtpd_ps(_mm256_add_pd(whole, up)), _mm_loadu_ps(lanes + l));
+        }
+        _mm_storeu_ps(lanes + l, correction);
+    }
+}
 
 QUELSO_WIDE __attribute__((always_inline)) inline __m512 floats16(const std::uint8_t* bytes) {
     return _mm512_cvtepi32_ps(_mm512_cvtepu8_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes))));
@@ -111,10 +129,10 @@ QUELSO_WIDE __attribute__((always_inline)) inline void addBlock16(const TapRow* 
             acc[j] = _mm512_add_ps(acc[j], whole);
             const __mmask16 near = _mm512_mask_cmp_ps_mask(lanes[j], below, nearHalf, _CMP_GE_OQ);
             if (near != 0) [[unlikely]] {
-                float rounded[16], delta[16];
-                _mm512_storeu_ps(rounded, whole);
-                nearHalfCorrections(tap, at / 4, near, rounded, delta, 16);
-                acc[j] = _mm512_add_ps(acc[j], _mm512_loadu_ps(delta));
+                float corrections[16];
+                _mm512_storeu_ps(corrections, whole);
+                correctNearHalves(tap, at / 4, near, corrections, 16);
+                acc[j] = _mm512_add_ps(acc[j], _mm512_loadu_ps(corrections));
             }
         }
     }
@@ -148,8 +166,6 @@ QUELSO_WIDE void means16(const float* sums, std::int64_t count, const RoundedMea
     }
     meansFrom(i, sums, count, mean, out);
 }
-
-#define QUELSO_AVX2 __attribute__((target("avx2,fma")))
 
 QUELSO_AVX2 __attribute__((always_inline)) inline __m256 floats8(const std::uint8_t* bytes) {
     return _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes))));
@@ -193,10 +209,10 @@ QUELSO_AVX2 __attribute__((always_inline)) inline void addBlock8(const TapRow* t
             acc[j] = _mm256_add_ps(acc[j], whole);
             const unsigned near = _mm256_movemask_ps(_mm256_cmp_ps(below, nearHalf, _CMP_GE_OQ)) & (Half ? 0xF : 0xFF);
             if (near != 0) [[unlikely]] {
-                float rounded[8], delta[8];
-                _mm256_storeu_ps(rounded, whole);
-                nearHalfCorrections(tap, at / 4, near, rounded, delta, 8);
-                acc[j] = _mm256_add_ps(acc[j], _mm256_loadu_ps(delta));
+                float corrections[8];
+                _mm256_storeu_ps(corrections, whole);
+                correctNearHalves(tap, at / 4, near, corrections, 8);
+                acc[j] = _mm256_add_ps(acc[j], _mm256_loadu_ps(corrections));
             }
         }
     }
