@@ -10,6 +10,7 @@
 #include "EffectsReference.h"
 #include "core/Parallel.h"
 #include "effects/Effects.h"
+#include "effects/SampleRuns.h"
 
 namespace quelso {
 namespace {
@@ -94,6 +95,11 @@ struct Workers {
     ~Workers() { setWorkerCount(0); }
 };
 
+struct Lanes {
+    explicit Lanes(int n) { effects::limitSampleLanes(n); }
+    ~Lanes() { effects::limitSampleLanes(16); }
+};
+
 TEST(EffectsExactness, EveryStepMatchesTheReferenceOnEverySizeAndWorkerCount) {
     // One pixel, one row, one column, odd sizes, and one cut into several chunks and bands
     // (641 x 359 gives 7 parallel tasks) that do not divide evenly.
@@ -111,6 +117,32 @@ TEST(EffectsExactness, EveryStepMatchesTheReferenceOnEverySizeAndWorkerCount) {
                     << step.name << " on " << s.w << "x" << s.h << " with " << workers << " workers";
             }
         }
+    }
+}
+
+// The slanted blur rounds single-precision samples and redoes those near a half exactly. Bytes of
+// two neighbouring values, or of 0 and 255, put many samples on a half or a hair off one: at 30
+// and 150 degrees every other tap's vertical fraction is 0.5, at 60 degrees the horizontal one is
+// a hair off 0.5; 33.3 degrees has neither. Every kernel width this machine runs (16 and 8 float
+// lanes, and none) must give the reference's bytes, also past the longest smear the vector
+// kernels take. 300 columns make two tiles, with fractions changing at 64, 128 and 256.
+TEST(EffectsExactness, SlantedMotionBlurMatchesTheReferenceNearHalvesOnEveryKernel) {
+    const Size size{300, 40};
+    const std::uint8_t pairs[][2] = {{100, 101}, {0, 255}};
+    for (const auto& pair : pairs) {
+        reference::Rng rng{pair[0] + 1u};
+        Bytes src(static_cast<std::size_t>(size.w * size.h * 4));
+        for (std::uint8_t& b : src) b = pair[rng.next() & 1];
+        for (double angle : {30.0, 60.0, 150.0, 33.3})
+            for (std::int64_t n : {7, 22, 70}) {
+                const Bytes plain = reference::motionBlur(src, size.w, size.h, n, angle);
+                for (int lanes : {16, 8, 1}) {
+                    Lanes scope(lanes);
+                    ASSERT_EQ(effects::motionBlur(src, size.w, size.h, n, angle), plain)
+                        << int{pair[0]} << "/" << int{pair[1]} << " at " << angle << " degrees, n " << n << ", "
+                        << lanes << " lanes";
+                }
+            }
     }
 }
 
