@@ -37,14 +37,6 @@ std::atomic<int> laneLimit{16};
 constexpr float kMargin = 0x1p-13f;
 constexpr float kShift = 0.5f + kMargin;
 
-// widen from channel i on, one channel at a time.
-void widenFrom(std::int64_t i, const std::uint8_t* bytes, std::int64_t count, float* values, float* steps) {
-    for (; i < count; ++i) {
-        values[i] = bytes[i] - kShift;
-        steps[i] = static_cast<float>(bytes[i + 4] - bytes[i]);
-    }
-}
-
 // means from channel i on, one channel at a time.
 void meansFrom(std::int64_t i, const float* sums, std::int64_t count, const RoundedMean& mean, std::uint8_t* out) {
     for (; i < count; ++i) out[i] = mean(static_cast<std::uint32_t>(sums[i]));
@@ -86,18 +78,22 @@ QUELSO_AVX2 void correctNearHalves(TapRow tap, std::int64_t first, unsigned near
     }
 }
 
-QUELSO_WIDE __attribute__((always_inline)) inline __m512 floats16(const std::uint8_t* bytes) {
-    return _mm512_cvtepi32_ps(_mm512_cvtepu8_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes))));
+QUELSO_AVX2 __attribute__((always_inline)) inline __m256 floats8(const std::uint8_t* bytes) {
+    return _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes))));
 }
 
-QUELSO_WIDE void widen16(const std::uint8_t* bytes, std::int64_t count, float* values, float* steps) {
+// The float form for both kernels: the wide one gains nothing measurable from its own.
+QUELSO_AVX2 void widenRow(const std::uint8_t* bytes, std::int64_t count, float* values, float* steps) {
     std::int64_t i = 0;
-    for (; i + 16 <= count; i += 16) {
-        const __m512 here = floats16(bytes + i);
-        _mm512_storeu_ps(values + i, _mm512_sub_ps(here, _mm512_set1_ps(kShift)));
-        _mm512_storeu_ps(steps + i, _mm512_sub_ps(floats16(bytes + i + 4), here));
+    for (; i + 8 <= count; i += 8) {
+        const __m256 here = floats8(bytes + i);
+        _mm256_storeu_ps(values + i, _mm256_sub_ps(here, _mm256_set1_ps(kShift)));
+        _mm256_storeu_ps(steps + i, _mm256_sub_ps(floats8(bytes + i + 4), here));
     }
-    widenFrom(i, bytes, count, values, steps);
+    for (; i < count; ++i) {
+        values[i] = bytes[i] - kShift;
+        steps[i] = static_cast<float>(bytes[i + 4] - bytes[i]);
+    }
 }
 
 // V vectors of 16 lanes from lane i on (the last one only on `last`), every tap added in turn
@@ -165,20 +161,6 @@ QUELSO_WIDE void means16(const float* sums, std::int64_t count, const RoundedMea
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm512_cvtusepi32_epi8(whole));
     }
     meansFrom(i, sums, count, mean, out);
-}
-
-QUELSO_AVX2 __attribute__((always_inline)) inline __m256 floats8(const std::uint8_t* bytes) {
-    return _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes))));
-}
-
-QUELSO_AVX2 void widen8(const std::uint8_t* bytes, std::int64_t count, float* values, float* steps) {
-    std::int64_t i = 0;
-    for (; i + 8 <= count; i += 8) {
-        const __m256 here = floats8(bytes + i);
-        _mm256_storeu_ps(values + i, _mm256_sub_ps(here, _mm256_set1_ps(kShift)));
-        _mm256_storeu_ps(steps + i, _mm256_sub_ps(floats8(bytes + i + 4), here));
-    }
-    widenFrom(i, bytes, count, values, steps);
 }
 
 // Eight lanes at p, or with Half only the first four.
@@ -253,7 +235,7 @@ QUELSO_AVX2 void addTaps8(const TapRow* taps, std::int64_t count, std::int64_t p
 
 const SampleKernel* sampleKernel() {
 #if defined(__x86_64__)
-    static const SampleKernel sixteen{widen16, addTaps16, means16}, eight{widen8, addTaps8, means8};
+    static const SampleKernel sixteen{widenRow, addTaps16, means16}, eight{widenRow, addTaps8, means8};
     static const int widest =
         __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("fma") ? 16
         : __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")                                        ? 8
