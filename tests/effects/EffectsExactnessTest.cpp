@@ -123,27 +123,30 @@ TEST(EffectsExactness, EveryStepMatchesTheReferenceOnEverySizeAndWorkerCount) {
 // The slanted blur rounds single-precision samples and redoes those near a half exactly. Bytes of
 // two neighbouring values, or of 0 and 255, put many samples on a half or a hair off one: at 30
 // and 150 degrees every other tap's vertical fraction is 0.5, at 60 degrees the horizontal one is
-// a hair off 0.5; 33.3 degrees has neither. Every kernel width this machine runs (16 and 8 float
-// lanes, and none) must give the reference's bytes, also past the longest smear the vector
-// kernels take. 300 columns make two tiles, with fractions changing at 64, 128 and 256.
+// a hair off 0.5; 33.3 and 100 degrees have neither. Every kernel width this machine runs (16 and
+// 8 float lanes, and none) must give the reference's bytes, on random bytes too, and past the
+// longest smear the vector kernels take. 300 columns make two tiles, with fractions changing at
+// 64, 128 and 256; 37 columns leave odd pixels at the ends of runs.
 TEST(EffectsExactness, SlantedMotionBlurMatchesTheReferenceNearHalvesOnEveryKernel) {
-    const Size size{300, 40};
     const std::uint8_t pairs[][2] = {{100, 101}, {0, 255}};
-    for (const auto& pair : pairs) {
-        reference::Rng rng{pair[0] + 1u};
-        Bytes src(static_cast<std::size_t>(size.w * size.h * 4));
-        for (std::uint8_t& b : src) b = pair[rng.next() & 1];
-        for (double angle : {30.0, 60.0, 150.0, 33.3})
-            for (std::int64_t n : {7, 22, 70}) {
-                const Bytes plain = reference::motionBlur(src, size.w, size.h, n, angle);
-                for (int lanes : {16, 8, 1}) {
-                    Lanes scope(lanes);
-                    ASSERT_EQ(effects::motionBlur(src, size.w, size.h, n, angle), plain)
-                        << int{pair[0]} << "/" << int{pair[1]} << " at " << angle << " degrees, n " << n << ", "
-                        << lanes << " lanes";
+    for (Size size : {Size{300, 40}, Size{37, 120}})
+        for (int raster = 0; raster < 3; ++raster) {
+            Bytes src = randomRaster(size, 5);
+            reference::Rng rng{static_cast<std::uint64_t>(raster)};
+            if (raster < 2)
+                for (std::uint8_t& b : src) b = pairs[raster][rng.next() & 1];
+            for (double angle : {30.0, 60.0, 150.0, 33.3, 100.0})
+                for (std::int64_t n : {7, 22, 70}) {
+                    if (n == 70 && angle != 100) continue; // past the kernels' reach all widths share one path
+                    const Bytes plain = reference::motionBlur(src, size.w, size.h, n, angle);
+                    for (int lanes : {16, 8, 1}) {
+                        Lanes scope(lanes);
+                        ASSERT_EQ(effects::motionBlur(src, size.w, size.h, n, angle), plain)
+                            << "raster " << raster << " of " << size.w << "x" << size.h << " at " << angle
+                            << " degrees, n " << n << ", " << lanes << " lanes";
+                    }
                 }
-            }
-    }
+        }
 }
 
 // nextBelow(n) rejects the draw 0 for every odd n > 1 (0 * n = 0 < 2^64 mod n), and SplitMix64
