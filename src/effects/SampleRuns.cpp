@@ -96,6 +96,34 @@ QUELSO_AVX2 void widenRow(const std::uint8_t* bytes, std::int64_t count, float* 
     }
 }
 
+// One tap's samples on V vectors of 16 lanes from lane at on (only `lanes` of each) added to acc.
+// Flat: the vertical fraction is 0, where the plain sampler's v = top + 0 * (bottom - top) is top.
+template <int V, bool Flat>
+QUELSO_WIDE __attribute__((always_inline)) inline void addTap16(const TapRow& tap, std::int64_t at,
+                                                                const __mmask16* lanes, __m512* acc) {
+    const __m512 fx = _mm512_set1_ps(static_cast<float>(tap.fx)), fy = _mm512_set1_ps(static_cast<float>(tap.fy));
+#pragma GCC unroll 4
+    for (int j = 0; j < V; ++j, at += 16) {
+        __m512 u = _mm512_fmadd_ps(fx, _mm512_maskz_loadu_ps(lanes[j], tap.topSteps + at),
+                                   _mm512_maskz_loadu_ps(lanes[j], tap.top + at));
+        if (!Flat) {
+            const __m512 lower = _mm512_fmadd_ps(fx, _mm512_maskz_loadu_ps(lanes[j], tap.bottomSteps + at),
+                                                 _mm512_maskz_loadu_ps(lanes[j], tap.bottom + at));
+            u = _mm512_fmadd_ps(fy, _mm512_sub_ps(lower, u), u);
+        }
+        const __m512 below = _mm512_reduce_ps(u, _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC); // u - ceil(u)
+        const __m512 whole = _mm512_sub_ps(u, below);
+        acc[j] = _mm512_add_ps(acc[j], whole);
+        const __mmask16 near = _mm512_mask_cmp_ps_mask(lanes[j], below, _mm512_set1_ps(-2 * kMargin), _CMP_GE_OQ);
+        if (near != 0) [[unlikely]] {
+            float corrections[16];
+            _mm512_storeu_ps(corrections, whole);
+            correctNearHalves(tap, at / 4, near, corrections, 16);
+            acc[j] = _mm512_add_ps(acc[j], _mm512_loadu_ps(corrections));
+        }
+    }
+}
+
 // V vectors of 16 lanes from lane i on (the last one only on `last`), every tap added in turn
 // while the sums stay in registers.
 template <int V>
@@ -108,29 +136,12 @@ QUELSO_WIDE __attribute__((always_inline)) inline void addBlock16(const TapRow* 
         lanes[j] = j + 1 < V ? 0xFFFF : last;
         acc[j] = _mm512_maskz_loadu_ps(lanes[j], sums + i + 16 * j);
     }
-    const __m512 nearHalf = _mm512_set1_ps(-2 * kMargin);
     for (std::int64_t t = 0; t < count; ++t) {
         const TapRow tap = taps[t];
-        const __m512 fx = _mm512_set1_ps(static_cast<float>(tap.fx)), fy = _mm512_set1_ps(static_cast<float>(tap.fy));
-#pragma GCC unroll 4
-        for (int j = 0; j < V; ++j) {
-            const std::int64_t at = i + 16 * j;
-            const __m512 upper = _mm512_fmadd_ps(fx, _mm512_maskz_loadu_ps(lanes[j], tap.topSteps + at),
-                                                 _mm512_maskz_loadu_ps(lanes[j], tap.top + at));
-            const __m512 lower = _mm512_fmadd_ps(fx, _mm512_maskz_loadu_ps(lanes[j], tap.bottomSteps + at),
-                                                 _mm512_maskz_loadu_ps(lanes[j], tap.bottom + at));
-            const __m512 u = _mm512_fmadd_ps(fy, _mm512_sub_ps(lower, upper), upper);
-            const __m512 below = _mm512_reduce_ps(u, _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC); // u - ceil(u)
-            const __m512 whole = _mm512_sub_ps(u, below);
-            acc[j] = _mm512_add_ps(acc[j], whole);
-            const __mmask16 near = _mm512_mask_cmp_ps_mask(lanes[j], below, nearHalf, _CMP_GE_OQ);
-            if (near != 0) [[unlikely]] {
-                float corrections[16];
-                _mm512_storeu_ps(corrections, whole);
-                correctNearHalves(tap, at / 4, near, corrections, 16);
-                acc[j] = _mm512_add_ps(acc[j], _mm512_loadu_ps(corrections));
-            }
-        }
+        if (tap.fy == 0)
+            addTap16<V, true>(tap, i, lanes, acc);
+        else
+            addTap16<V, false>(tap, i, lanes, acc);
     }
 #pragma GCC unroll 4
     for (int j = 0; j < V; ++j) _mm512_mask_storeu_ps(sums + i + 16 * j, lanes[j], acc[j]);
@@ -169,34 +180,41 @@ QUELSO_AVX2 __attribute__((always_inline)) inline __m256 load8(const float* p) {
     return Half ? _mm256_maskload_ps(p, _mm256_setr_epi32(-1, -1, -1, -1, 0, 0, 0, 0)) : _mm256_loadu_ps(p);
 }
 
-// The same on eight lanes; with Half, one vector of which only the first pixel is used.
+// The same on eight lanes; with Half, on one vector of which only the first pixel is used.
+template <int V, bool Half, bool Flat>
+QUELSO_AVX2 __attribute__((always_inline)) inline void addTap8(const TapRow& tap, std::int64_t at, __m256* acc) {
+    const __m256 fx = _mm256_set1_ps(static_cast<float>(tap.fx)), fy = _mm256_set1_ps(static_cast<float>(tap.fy));
+#pragma GCC unroll 4
+    for (int j = 0; j < V; ++j, at += 8) {
+        __m256 u = _mm256_fmadd_ps(fx, load8<Half>(tap.topSteps + at), load8<Half>(tap.top + at));
+        if (!Flat) {
+            const __m256 lower = _mm256_fmadd_ps(fx, load8<Half>(tap.bottomSteps + at), load8<Half>(tap.bottom + at));
+            u = _mm256_fmadd_ps(fy, _mm256_sub_ps(lower, u), u);
+        }
+        const __m256 whole = _mm256_round_ps(u, _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC);
+        acc[j] = _mm256_add_ps(acc[j], whole);
+        const __m256 near = _mm256_cmp_ps(_mm256_sub_ps(u, whole), _mm256_set1_ps(-2 * kMargin), _CMP_GE_OQ);
+        if (const unsigned lanes = _mm256_movemask_ps(near) & (Half ? 0xF : 0xFF); lanes != 0) [[unlikely]] {
+            float corrections[8];
+            _mm256_storeu_ps(corrections, whole);
+            correctNearHalves(tap, at / 4, lanes, corrections, 8);
+            acc[j] = _mm256_add_ps(acc[j], _mm256_loadu_ps(corrections));
+        }
+    }
+}
+
 template <int V, bool Half>
 QUELSO_AVX2 __attribute__((always_inline)) inline void addBlock8(const TapRow* taps, std::int64_t count, std::int64_t i,
                                                                  float* sums) {
     __m256 acc[V];
 #pragma GCC unroll 4
     for (int j = 0; j < V; ++j) acc[j] = load8<Half>(sums + i + 8 * j);
-    const __m256 nearHalf = _mm256_set1_ps(-2 * kMargin);
     for (std::int64_t t = 0; t < count; ++t) {
         const TapRow tap = taps[t];
-        const __m256 fx = _mm256_set1_ps(static_cast<float>(tap.fx)), fy = _mm256_set1_ps(static_cast<float>(tap.fy));
-#pragma GCC unroll 4
-        for (int j = 0; j < V; ++j) {
-            const std::int64_t at = i + 8 * j;
-            const __m256 upper = _mm256_fmadd_ps(fx, load8<Half>(tap.topSteps + at), load8<Half>(tap.top + at));
-            const __m256 lower = _mm256_fmadd_ps(fx, load8<Half>(tap.bottomSteps + at), load8<Half>(tap.bottom + at));
-            const __m256 u = _mm256_fmadd_ps(fy, _mm256_sub_ps(lower, upper), upper);
-            const __m256 whole = _mm256_round_ps(u, _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC);
-            const __m256 below = _mm256_sub_ps(u, whole);
-            acc[j] = _mm256_add_ps(acc[j], whole);
-            const unsigned near = _mm256_movemask_ps(_mm256_cmp_ps(below, nearHalf, _CMP_GE_OQ)) & (Half ? 0xF : 0xFF);
-            if (near != 0) [[unlikely]] {
-                float corrections[8];
-                _mm256_storeu_ps(corrections, whole);
-                correctNearHalves(tap, at / 4, near, corrections, 8);
-                acc[j] = _mm256_add_ps(acc[j], _mm256_loadu_ps(corrections));
-            }
-        }
+        if (tap.fy == 0)
+            addTap8<V, Half, true>(tap, i, acc);
+        else
+            addTap8<V, Half, false>(tap, i, acc);
     }
 #pragma GCC unroll 4
     for (int j = 0; j < V; ++j) {
