@@ -126,6 +126,7 @@ void motionBlur(const Bytes& src, std::int64_t width, std::int64_t height, std::
     // Either direction along an axis covers the same 2n+1 pixels.
     if (onAxis(c, s, halfLength)) return smearRows(src, width, height, halfLength, out);
     if (onAxis(s, c, halfLength)) return smearColumns(src, width, height, halfLength, out);
+    // Slanted: on vector lanes where the processor has them.
     if (const SampleKernel* kernel = sampleKernel(); kernel && halfLength <= kTiledSmearReach)
         return smearInTiles(src, width, height, halfLength, c, s, *kernel, out);
     smearAlong(src, width, height, halfLength, c, s, out);

@@ -23,17 +23,16 @@ std::atomic<int> laneLimit{16};
 // fractions in [0, 1). Every value involved has a magnitude below 256 (a blend never leaves the
 // range of its ends), where rounding a float costs at most 2^-17 and a double 2^-45. Making the
 // fractions floats moves them by at most 2^-25, which moves a blend of bytes by at most
-// 2^-25 * 255 < 2^-17. So top and bottom are each off by less than 2^-17 + 2^-17 (the fused
+// 2^-25 * 256 = 2^-17. So top and bottom are each off by less than 2^-17 + 2^-17 (the fused
 // multiply-add rounds once) + 2^-44 (the doubles), their difference by less than
 // 2^-15 + 2^-17 + 2^-42, and v = top + fy * (bottom - top) by less than
 //   2^-17 (fy) + 2^-15 + 2^-17 (the difference) + 2^-16 (top) + 2^-17 (the last rounding) + 2^-40,
-// that is 9 * 2^-17 + 2^-40 < kMargin. The float form holds each byte minus kShift (exactly: 20
-// bits), which shifts every sample by that much and changes none of the above. A shifted sample u
-// whose u - ceil(u) is below -2 * kMargin lies more than kMargin inside (ceil(u) - 1, ceil(u)), so
-// v lies more than kMargin away from every half, both it and the double round to ceil(u), and
-// the whole number is one ceiling away. Any other sample is near a half and is redone exactly:
-// rarely, but halves are real, not only noise (a fraction of exactly 0.5 between bytes of odd
-// difference gives one).
+// that is 9 * 2^-17 + 2^-40 < kMargin (with fy = 0, v is top and only its error counts). The float
+// form holds each byte less kShift (exactly, in 21 bits), so a sample comes out as u = v - kShift.
+// Where u - ceil(u) is below -2 * kMargin, u lies in (ceil(u) - 1, ceil(u) - 2 * kMargin), so v lies
+// more than kMargin inside (ceil(u) - 0.5, ceil(u) + 0.5), the double within kMargin of it, and both
+// round to ceil(u). Any other sample is near a half and is redone exactly: rarely, but halves are
+// real, not only rounding noise (a fraction of exactly 0.5 between bytes of odd difference gives one).
 constexpr float kMargin = 0x1p-13f;
 constexpr float kShift = 0.5f + kMargin;
 
@@ -194,10 +193,10 @@ QUELSO_AVX2 __attribute__((always_inline)) inline void addTap8(const TapRow& tap
         const __m256 whole = _mm256_round_ps(u, _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC);
         acc[j] = _mm256_add_ps(acc[j], whole);
         const __m256 near = _mm256_cmp_ps(_mm256_sub_ps(u, whole), _mm256_set1_ps(-2 * kMargin), _CMP_GE_OQ);
-        if (const unsigned lanes = _mm256_movemask_ps(near) & (Half ? 0xF : 0xFF); lanes != 0) [[unlikely]] {
+        if (const unsigned flagged = _mm256_movemask_ps(near) & (Half ? 0xF : 0xFF); flagged != 0) [[unlikely]] {
             float corrections[8];
             _mm256_storeu_ps(corrections, whole);
-            correctNearHalves(tap, at / 4, lanes, corrections, 8);
+            correctNearHalves(tap, at / 4, flagged, corrections, 8);
             acc[j] = _mm256_add_ps(acc[j], _mm256_loadu_ps(corrections));
         }
     }

@@ -18,9 +18,10 @@ struct TapRow {
 };
 
 // A processor's vector kernels. widen turns `count` channels of a row of bytes into the float
-// form (values and their steps to the pixel on the right; it reads count + 4 bytes). add adds,
-// for every pixel j < pixels, the rounded samples of all `count` taps to sums[4j] .. sums[4j + 3].
-// means sets out[i] = mean(sums[i]) for i < count, the sums being whole numbers.
+// form: values (offset as the kernel's rounding needs) and their steps to the pixel on the right;
+// it reads count + 4 bytes. add adds, for every pixel j < pixels, the rounded samples of all
+// `count` taps to sums[4j] .. sums[4j + 3]. means sets out[i] = mean(sums[i]) for i < count, the
+// sums being whole numbers.
 struct SampleKernel {
     void (*widen)(const std::uint8_t* bytes, std::int64_t count, float* values, float* steps);
     void (*add)(const TapRow* taps, std::int64_t count, std::int64_t pixels, float* sums);
