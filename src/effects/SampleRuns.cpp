@@ -19,6 +19,7 @@ namespace {
 
 std::atomic<int> laneLimit{16};
 
+#if defined(__x86_64__)
 // The single-precision sample against the plain sampler's double one, for bytes a, b, d, e and
 // fractions in [0, 1). Every value involved has a magnitude below 256 (a blend never leaves the
 // range of its ends), where rounding a float costs at most 2^-17 and a double 2^-45. Making the
@@ -41,7 +42,6 @@ void meansFrom(std::int64_t i, const float* sums, std::int64_t count, const Roun
     for (; i < count; ++i) out[i] = mean(static_cast<std::uint32_t>(sums[i]));
 }
 
-#if defined(__x86_64__)
 #define QUELSO_WIDE __attribute__((target("avx512f,avx512dq,fma")))
 #define QUELSO_AVX2 __attribute__((target("avx2,fma")))
 
