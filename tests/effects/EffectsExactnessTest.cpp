@@ -149,6 +149,53 @@ TEST(EffectsExactness, SlantedMotionBlurMatchesTheReferenceNearHalvesOnEveryKern
         }
 }
 
+// Each vector kernel on its own: sums of several taps over runs of every length from 1 to 21
+// pixels (every kind of tail), against the reference's samples, with fractions that put samples on
+// or a hair off halves (exact in 40 bits, so that j + f is exact too); and the means of every sum
+// the blur can make, against RoundedMean.
+TEST(EffectsExactness, SampleKernelsAddTheReferenceSamplesAndRoundTheirMeans) {
+    const Size size{22, 3};
+    Bytes src = randomRaster(size, 11);
+    reference::Rng rng{11};
+    for (std::uint8_t& b : src) b = (rng.next() & 3) == 0 ? b : static_cast<std::uint8_t>(100 + (rng.next() & 1));
+    auto exact40 = [](double f) { return std::ldexp(std::round(std::ldexp(f, 40)), -40); };
+    const double fractions[] = {0.0, 0.5, 0.25, exact40(1.0 / 3), 0.5 + 0x1p-40, 1 - 0x1p-40};
+    for (int lanes : {16, 8}) {
+        Lanes scope(lanes);
+        const effects::SampleKernel* kernel = effects::sampleKernel();
+        if (kernel == nullptr) continue;
+        std::vector<float> values(src.size()), steps(src.size());
+        for (std::int64_t r = 0; r < size.h; ++r)
+            kernel->widen(src.data() + r * size.w * 4, (size.w - 1) * 4, values.data() + r * size.w * 4,
+                          steps.data() + r * size.w * 4);
+        for (std::int64_t pixels = 1; pixels < size.w; ++pixels) {
+            std::vector<effects::TapRow> taps;
+            std::vector<float> sums(static_cast<std::size_t>(pixels * 4), 7), expected(sums);
+            for (std::int64_t t = 0; t < 3; ++t) {
+                const double fx = fractions[(pixels + t) % 6], fy = fractions[(pixels * 5 + t) % 6];
+                const std::int64_t top = (t % 2) * size.w * 4, bottom = top + size.w * 4;
+                taps.push_back({values.data() + top, steps.data() + top, values.data() + bottom, steps.data() + bottom,
+                                src.data() + top, src.data() + bottom, fx, fy});
+                for (std::int64_t j = 0; j < pixels; ++j) {
+                    const reference::Pixel p = reference::bilinear(src, size.w, size.h, j + fx, t % 2 + fy);
+                    for (int ch = 0; ch < 4; ++ch) expected[j * 4 + ch] += p[ch];
+                }
+            }
+            kernel->add(taps.data(), 3, pixels, sums.data());
+            ASSERT_EQ(sums, expected) << lanes << " lanes, " << pixels << " pixels";
+        }
+        for (std::int64_t count : {3, 45, 129}) {
+            std::vector<float> sums(static_cast<std::size_t>(count * 255 + 1));
+            for (std::size_t i = 0; i < sums.size(); ++i) sums[i] = static_cast<float>(i);
+            std::vector<std::uint8_t> means(sums.size()), expected(sums.size());
+            const effects::RoundedMean mean(count);
+            kernel->means(sums.data(), static_cast<std::int64_t>(sums.size()), mean, means.data());
+            for (std::size_t i = 0; i < sums.size(); ++i) expected[i] = toByte(static_cast<double>(i) / count);
+            ASSERT_EQ(means, expected) << lanes << " lanes, " << count << " samples";
+        }
+    }
+}
+
 // nextBelow(n) rejects the draw 0 for every odd n > 1 (0 * n = 0 < 2^64 mod n), and SplitMix64
 // maps state 0 to 0. So a generator seeded with -(k + 1) * gamma rejects its draw number k.
 TEST(EffectsExactness, RejectedDrawsShiftLaterPixelsExactlyAsInOnePass) {
