@@ -42,6 +42,11 @@ void meansFrom(std::int64_t i, const float* sums, std::int64_t count, const Roun
     for (; i < count; ++i) out[i] = mean(static_cast<std::uint32_t>(sums[i]));
 }
 
+// Taps with a fraction of 0 need less work for the same bytes: with fy = 0 the plain sampler's
+// v = top + 0 * (bottom - top) is top, and with fx = 0 its top = 0 * (b - a) + a is a and its
+// bottom is d.
+enum class Shape { Slanted, Flat, Upright };
+
 #define QUELSO_WIDE __attribute__((target("avx512f,avx512dq,fma")))
 #define QUELSO_AVX2 __attribute__((target("avx2,fma")))
 
@@ -96,18 +101,21 @@ QUELSO_AVX2 void widenRow(const std::uint8_t* bytes, std::int64_t count, float* 
 }
 
 // One tap's samples on V vectors of 16 lanes from lane at on (only `lanes` of each) added to acc.
-// Flat: the vertical fraction is 0, where the plain sampler's v = top + 0 * (bottom - top) is top.
-template <int V, bool Flat>
+template <int V, Shape S>
 QUELSO_WIDE __attribute__((always_inline)) inline void addTap16(const TapRow& tap, std::int64_t at,
                                                                 const __mmask16* lanes, __m512* acc) {
     const __m512 fx = _mm512_set1_ps(static_cast<float>(tap.fx)), fy = _mm512_set1_ps(static_cast<float>(tap.fy));
 #pragma GCC unroll 4
     for (int j = 0; j < V; ++j, at += 16) {
-        __m512 u = _mm512_fmadd_ps(fx, _mm512_maskz_loadu_ps(lanes[j], tap.topSteps + at),
-                                   _mm512_maskz_loadu_ps(lanes[j], tap.top + at));
-        if (!Flat) {
-            const __m512 lower = _mm512_fmadd_ps(fx, _mm512_maskz_loadu_ps(lanes[j], tap.bottomSteps + at),
-                                                 _mm512_maskz_loadu_ps(lanes[j], tap.bottom + at));
+        const __m512 top = _mm512_maskz_loadu_ps(lanes[j], tap.top + at);
+        __m512 u =
+            S == Shape::Upright ? top : _mm512_fmadd_ps(fx, _mm512_maskz_loadu_ps(lanes[j], tap.topSteps + at), top);
+        if (S != Shape::Flat) {
+            const __m512 bottom = _mm512_maskz_loadu_ps(lanes[j], tap.bottom + at);
+            const __m512 lower =
+                S == Shape::Upright
+                    ? bottom
+                    : _mm512_fmadd_ps(fx, _mm512_maskz_loadu_ps(lanes[j], tap.bottomSteps + at), bottom);
             u = _mm512_fmadd_ps(fy, _mm512_sub_ps(lower, u), u);
         }
         const __m512 below = _mm512_reduce_ps(u, _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC); // u - ceil(u)
@@ -138,9 +146,11 @@ QUELSO_WIDE __attribute__((always_inline)) inline void addBlock16(const TapRow* 
     for (std::int64_t t = 0; t < count; ++t) {
         const TapRow tap = taps[t];
         if (tap.fy == 0)
-            addTap16<V, true>(tap, i, lanes, acc);
+            addTap16<V, Shape::Flat>(tap, i, lanes, acc);
+        else if (tap.fx == 0)
+            addTap16<V, Shape::Upright>(tap, i, lanes, acc);
         else
-            addTap16<V, false>(tap, i, lanes, acc);
+            addTap16<V, Shape::Slanted>(tap, i, lanes, acc);
     }
 #pragma GCC unroll 4
     for (int j = 0; j < V; ++j) _mm512_mask_storeu_ps(sums + i + 16 * j, lanes[j], acc[j]);
@@ -180,14 +190,17 @@ QUELSO_AVX2 __attribute__((always_inline)) inline __m256 load8(const float* p) {
 }
 
 // The same on eight lanes; with Half, on one vector of which only the first pixel is used.
-template <int V, bool Half, bool Flat>
+template <int V, bool Half, Shape S>
 QUELSO_AVX2 __attribute__((always_inline)) inline void addTap8(const TapRow& tap, std::int64_t at, __m256* acc) {
     const __m256 fx = _mm256_set1_ps(static_cast<float>(tap.fx)), fy = _mm256_set1_ps(static_cast<float>(tap.fy));
 #pragma GCC unroll 4
     for (int j = 0; j < V; ++j, at += 8) {
-        __m256 u = _mm256_fmadd_ps(fx, load8<Half>(tap.topSteps + at), load8<Half>(tap.top + at));
-        if (!Flat) {
-            const __m256 lower = _mm256_fmadd_ps(fx, load8<Half>(tap.bottomSteps + at), load8<Half>(tap.bottom + at));
+        const __m256 top = load8<Half>(tap.top + at);
+        __m256 u = S == Shape::Upright ? top : _mm256_fmadd_ps(fx, load8<Half>(tap.topSteps + at), top);
+        if (S != Shape::Flat) {
+            const __m256 bottom = load8<Half>(tap.bottom + at);
+            const __m256 lower =
+                S == Shape::Upright ? bottom : _mm256_fmadd_ps(fx, load8<Half>(tap.bottomSteps + at), bottom);
             u = _mm256_fmadd_ps(fy, _mm256_sub_ps(lower, u), u);
         }
         const __m256 whole = _mm256_round_ps(u, _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC);
@@ -211,9 +224,11 @@ QUELSO_AVX2 __attribute__((always_inline)) inline void addBlock8(const TapRow* t
     for (std::int64_t t = 0; t < count; ++t) {
         const TapRow tap = taps[t];
         if (tap.fy == 0)
-            addTap8<V, Half, true>(tap, i, acc);
+            addTap8<V, Half, Shape::Flat>(tap, i, acc);
+        else if (tap.fx == 0)
+            addTap8<V, Half, Shape::Upright>(tap, i, acc);
         else
-            addTap8<V, Half, false>(tap, i, acc);
+            addTap8<V, Half, Shape::Slanted>(tap, i, acc);
     }
 #pragma GCC unroll 4
     for (int j = 0; j < V; ++j) {
