@@ -14,6 +14,8 @@ class RoundedMean {
 public:
     explicit RoundedMean(std::int64_t count) : inverse_(1.0 / static_cast<double>(count)) {}
     std::uint8_t operator()(std::uint64_t sum) const { return toByte(static_cast<double>(sum) * inverse_); }
+    // For vector code making the same product: it is never a half, so rounding to nearest gives the same byte.
+    double inverse() const { return inverse_; }
 
 private:
     double inverse_;

@@ -1,11 +1,6 @@
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <vector>
-
-#if defined(__x86_64__)
-#include <immintrin.h>
-#endif
 
 #include "core/Parallel.h"
 #include "core/PixelMath.h"
@@ -14,6 +9,8 @@
 #include "effects/Effects.h"
 #include "effects/ExactDivision.h"
 #include "effects/Resample.h"
+#include "effects/SlantedSmear.h"
+#include "effects/TapStretches.h"
 
 namespace quelso::effects {
 
@@ -81,88 +78,8 @@ void smearColumns(const Bytes& src, std::int64_t width, std::int64_t height, std
     });
 }
 
-// Along one tap of a slanted smear, a stretch of output pixels x in [begin, end) that sample
-// source pixels x + offset and x + offset + 1 with one horizontal fraction. The tap's offset
-// c * k is the same for every pixel, so the fraction only changes where x + c * k crosses a power
-// of two (its rounding changes there) or reaches a clamped edge: a row falls into a few stretches
-// and a few single edge pixels, each found by evaluating the sample coordinate exactly as the
-// plain sampler does.
-struct Stretch {
-    std::int64_t begin, end;
-    Axis first; // the axis at x = begin; a stretch of one pixel may be any axis
-};
-
-std::vector<Stretch> stretchesOfTap(double offset, std::int64_t width) {
-    std::vector<Stretch> stretches;
-    for (std::int64_t x = 0; x < width; ++x) {
-        const Axis ax = clampAxis(offset + x, width);
-        if (!stretches.empty()) {
-            Stretch& last = stretches.back();
-            const std::int64_t shift = last.first.i0 - last.begin;
-            if (last.first.i1 == last.first.i0 + 1 && ax.i1 == ax.i0 + 1 && ax.i0 - x == shift &&
-                ax.f == last.first.f) {
-                last.end = x + 1;
-                continue;
-            }
-        }
-        stretches.push_back({x, x + 1, ax});
-    }
-    return stretches;
-}
-
-#if defined(__x86_64__)
-// The four channels of an RGBA pixel as doubles.
-__attribute__((target("avx2"), always_inline)) inline __m256d widen(const std::uint8_t* pixel) {
-    std::int32_t v;
-    std::memcpy(&v, pixel, 4);
-    return _mm256_cvtepi32_pd(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(v)));
-}
-
-// sums += the rounded bilinear samples between pixels x and x + 1 of the rows top and bottom,
-// for x from 0 to pixels - 1, with fractions fx and fy: one pixel's four channels per vector,
-// every lane doing the plain sampler's operations in its order (no fused multiply-add), so
-// every byte is the same. Each source pixel is widened once and serves as both neighbours.
-// The sums are whole numbers far below 2^53, exact in doubles.
-__attribute__((target("avx2"))) void addSamplesAvx2(const std::uint8_t* top, const std::uint8_t* bottom,
-                                                    std::int64_t pixels, double fx, double fy, double* sums) {
-    const __m256d vfx = _mm256_set1_pd(fx), vfy = _mm256_set1_pd(fy), half = _mm256_set1_pd(0.5),
-                  one = _mm256_set1_pd(1.0);
-    __m256d a = widen(top), d = widen(bottom);
-    for (std::int64_t x = 0; x < pixels; ++x) {
-        const __m256d b = widen(top + (x + 1) * 4), e = widen(bottom + (x + 1) * 4);
-        const __m256d upper = _mm256_add_pd(_mm256_mul_pd(vfx, _mm256_sub_pd(b, a)), a);
-        const __m256d lower = _mm256_add_pd(_mm256_mul_pd(vfx, _mm256_sub_pd(e, d)), d);
-        const __m256d v = _mm256_add_pd(upper, _mm256_mul_pd(vfy, _mm256_sub_pd(lower, upper)));
-        // toByte without its limits: each step above moves between two values of 0..255, and
-        // rounding keeps it there (at worst a hair below 0, which still rounds to 0). So the
-        // whole part, plus one where the fraction is a half or more.
-        const __m256d whole = _mm256_floor_pd(v);
-        const __m256d up = _mm256_and_pd(_mm256_cmp_pd(_mm256_sub_pd(v, whole), half, _CMP_GE_OQ), one);
-        double* sum = sums + x * 4;
-        _mm256_storeu_pd(sum, _mm256_add_pd(_mm256_loadu_pd(sum), _mm256_add_pd(whole, up)));
-        a = b;
-        d = e;
-    }
-}
-#endif
-
-void addSamples(const std::uint8_t* top, const std::uint8_t* bottom, std::int64_t pixels, double fx, double fy,
-                double* sums) {
-#if defined(__x86_64__)
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2) return addSamplesAvx2(top, bottom, pixels, fx, fy, sums);
-#endif
-    std::uint8_t sample[4];
-    for (std::int64_t x = 0; x < pixels; ++x) {
-        const std::uint8_t* p = top + x * 4;
-        const std::uint8_t* q = bottom + x * 4;
-        blend(p, p + 4, q, q + 4, fx, fy, sample);
-        for (int ch = 0; ch < 4; ++ch) sums[x * 4 + ch] += sample[ch];
-    }
-}
-
-// The general case: 2n+1 bilinear samples per pixel, summed (exactly, being whole numbers). Each task works row by row
-// and tap by tap, and a tap's stretches go through the vector sampler.
+// The general case without a vector kernel: 2n+1 bilinear samples per pixel, summed (exactly, being whole numbers),
+// row by row and tap by tap, each tap's stretches telling the samples' neighbours and horizontal fraction.
 void smearAlong(const Bytes& src, std::int64_t width, std::int64_t height, std::int64_t n, double c, double s,
                 Bytes& out) {
     const std::uint8_t* from = src.data();
@@ -183,16 +100,13 @@ void smearAlong(const Bytes& src, std::int64_t width, std::int64_t height, std::
                 const Axis ay = clampAxis(stepY[k] + y, height);
                 const std::uint8_t* row0 = from + ay.i0 * width * 4;
                 const std::uint8_t* row1 = from + ay.i1 * width * 4;
-                for (const Stretch& run : stretches[k]) {
-                    const Axis& ax = run.first;
-                    if (run.end - run.begin > 1) {
-                        addSamples(row0 + ax.i0 * 4, row1 + ax.i0 * 4, run.end - run.begin, ax.f, ay.f,
-                                   sums.data() + run.begin * 4);
-                        continue;
+                for (const Stretch& run : stretches[k])
+                    for (std::int64_t x = run.begin; x < run.end; ++x) {
+                        const Axis ax = axisAt(run, x);
+                        blend(row0 + ax.i0 * 4, row0 + ax.i1 * 4, row1 + ax.i0 * 4, row1 + ax.i1 * 4, ax.f, ay.f,
+                              sample);
+                        for (int ch = 0; ch < 4; ++ch) sums[x * 4 + ch] += sample[ch];
                     }
-                    blend(row0 + ax.i0 * 4, row0 + ax.i1 * 4, row1 + ax.i0 * 4, row1 + ax.i1 * 4, ax.f, ay.f, sample);
-                    for (int ch = 0; ch < 4; ++ch) sums[run.begin * 4 + ch] += sample[ch];
-                }
             }
             std::uint8_t* dst = to + y * width * 4;
             for (std::int64_t i = 0; i < width * 4; ++i) dst[i] = mean(static_cast<std::uint64_t>(sums[i]));
@@ -212,6 +126,9 @@ void motionBlur(const Bytes& src, std::int64_t width, std::int64_t height, std::
     // Either direction along an axis covers the same 2n+1 pixels.
     if (onAxis(c, s, halfLength)) return smearRows(src, width, height, halfLength, out);
     if (onAxis(s, c, halfLength)) return smearColumns(src, width, height, halfLength, out);
+    // Slanted: on vector lanes where the processor has them.
+    if (const SampleKernel* kernel = sampleKernel(); kernel && halfLength <= kTiledSmearReach)
+        return smearInTiles(src, width, height, halfLength, c, s, *kernel, out);
     smearAlong(src, width, height, halfLength, c, s, out);
 }
 

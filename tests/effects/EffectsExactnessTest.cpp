@@ -10,6 +10,7 @@
 #include "EffectsReference.h"
 #include "core/Parallel.h"
 #include "effects/Effects.h"
+#include "effects/SampleRuns.h"
 
 namespace quelso {
 namespace {
@@ -94,6 +95,11 @@ struct Workers {
     ~Workers() { setWorkerCount(0); }
 };
 
+struct Lanes {
+    explicit Lanes(int n) { effects::limitSampleLanes(n); }
+    ~Lanes() { effects::limitSampleLanes(16); }
+};
+
 TEST(EffectsExactness, EveryStepMatchesTheReferenceOnEverySizeAndWorkerCount) {
     // One pixel, one row, one column, odd sizes, and one cut into several chunks and bands
     // (641 x 359 gives 7 parallel tasks) that do not divide evenly.
@@ -110,6 +116,82 @@ TEST(EffectsExactness, EveryStepMatchesTheReferenceOnEverySizeAndWorkerCount) {
                 ASSERT_EQ(step.fast(src, s, seed), plain)
                     << step.name << " on " << s.w << "x" << s.h << " with " << workers << " workers";
             }
+        }
+    }
+}
+
+// The slanted blur rounds single-precision samples and redoes those near a half exactly. Bytes of
+// two neighbouring values, or of 0 and 255, put many samples on a half or a hair off one: at 30
+// and 150 degrees every other tap's vertical fraction is 0.5, at 60 degrees the horizontal one is
+// a hair off 0.5; 33.3 and 100 degrees have neither. Every kernel width this machine runs (16 and
+// 8 float lanes, and none) must give the reference's bytes, on random bytes too, and past the
+// longest smear the vector kernels take. 300 columns make two tiles, with fractions changing at
+// 64, 128 and 256; 37 columns leave odd pixels at the ends of runs.
+TEST(EffectsExactness, SlantedMotionBlurMatchesTheReferenceNearHalvesOnEveryKernel) {
+    const std::uint8_t pairs[][2] = {{100, 101}, {0, 255}};
+    for (Size size : {Size{300, 40}, Size{37, 120}})
+        for (int raster = 0; raster < 3; ++raster) {
+            Bytes src = randomRaster(size, 5);
+            reference::Rng rng{static_cast<std::uint64_t>(raster)};
+            if (raster < 2)
+                for (std::uint8_t& b : src) b = pairs[raster][rng.next() & 1];
+            for (double angle : {30.0, 60.0, 150.0, 33.3, 100.0})
+                for (std::int64_t n : {7, 22, 70}) {
+                    if (n == 70 && angle != 100) continue; // past the kernels' reach all widths share one path
+                    const Bytes plain = reference::motionBlur(src, size.w, size.h, n, angle);
+                    for (int lanes : {16, 8, 1}) {
+                        Lanes scope(lanes);
+                        ASSERT_EQ(effects::motionBlur(src, size.w, size.h, n, angle), plain)
+                            << "raster " << raster << " of " << size.w << "x" << size.h << " at " << angle
+                            << " degrees, n " << n << ", " << lanes << " lanes";
+                    }
+                }
+        }
+}
+
+// Each vector kernel on its own: sums of several taps over runs of every length from 1 to 21
+// pixels (every kind of tail), against the reference's samples, with fractions that put samples on
+// or a hair off halves (exact in 40 bits, so that j + f is exact too); and the means of every sum
+// the blur can make, against RoundedMean.
+TEST(EffectsExactness, SampleKernelsAddTheReferenceSamplesAndRoundTheirMeans) {
+    const Size size{22, 3};
+    Bytes src = randomRaster(size, 11);
+    reference::Rng rng{11};
+    for (std::uint8_t& b : src) b = (rng.next() & 3) == 0 ? b : static_cast<std::uint8_t>(100 + (rng.next() & 1));
+    auto exact40 = [](double f) { return std::ldexp(std::round(std::ldexp(f, 40)), -40); };
+    const double fractions[] = {0.0, 0.5, 0.25, exact40(1.0 / 3), 0.5 + 0x1p-40, 1 - 0x1p-40};
+    for (int lanes : {16, 8}) {
+        Lanes scope(lanes);
+        const effects::SampleKernel* kernel = effects::sampleKernel();
+        if (kernel == nullptr) continue;
+        std::vector<float> values(src.size()), steps(src.size());
+        for (std::int64_t r = 0; r < size.h; ++r)
+            kernel->widen(src.data() + r * size.w * 4, (size.w - 1) * 4, values.data() + r * size.w * 4,
+                          steps.data() + r * size.w * 4);
+        for (std::int64_t pixels = 1; pixels < size.w; ++pixels) {
+            std::vector<effects::TapRow> taps;
+            std::vector<float> sums(static_cast<std::size_t>(pixels * 4), 7), expected(sums);
+            for (std::int64_t t = 0; t < 3; ++t) {
+                const double fx = fractions[(pixels + t) % 6], fy = fractions[(pixels * 5 + t) % 6];
+                const std::int64_t top = (t % 2) * size.w * 4, bottom = top + size.w * 4;
+                taps.push_back({values.data() + top, steps.data() + top, values.data() + bottom, steps.data() + bottom,
+                                src.data() + top, src.data() + bottom, fx, fy});
+                for (std::int64_t j = 0; j < pixels; ++j) {
+                    const reference::Pixel p = reference::bilinear(src, size.w, size.h, j + fx, t % 2 + fy);
+                    for (int ch = 0; ch < 4; ++ch) expected[j * 4 + ch] += p[ch];
+                }
+            }
+            kernel->add(taps.data(), 3, pixels, sums.data());
+            ASSERT_EQ(sums, expected) << lanes << " lanes, " << pixels << " pixels";
+        }
+        for (std::int64_t count : {3, 45, 129}) {
+            std::vector<float> sums(static_cast<std::size_t>(count * 255 + 1));
+            for (std::size_t i = 0; i < sums.size(); ++i) sums[i] = static_cast<float>(i);
+            std::vector<std::uint8_t> means(sums.size()), expected(sums.size());
+            const effects::RoundedMean mean(count);
+            kernel->means(sums.data(), static_cast<std::int64_t>(sums.size()), mean, means.data());
+            for (std::size_t i = 0; i < sums.size(); ++i) expected[i] = toByte(static_cast<double>(i) / count);
+            ASSERT_EQ(means, expected) << lanes << " lanes, " << count << " samples";
         }
     }
 }
