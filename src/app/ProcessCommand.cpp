@@ -31,18 +31,26 @@ std::string formatLabel(const ProcessResult& result, double quality) {
 }
 
 // The seed of --seed; a value given but not valid is replaced by a random seed, and the
-// user is told which, so the run can still be repeated.
-std::uint64_t chooseSeed(const Args& args) {
+// user is told which (by tellSeed, once the input has been read), so the run can still be
+// repeated.
+struct Seed {
+    std::uint64_t value = 0;
+    std::optional<std::string> invalid; // the text given, when it was not a seed
+};
+
+Seed chooseSeed(const Args& args) {
     const auto text = value(args, "--seed");
     if (text)
-        if (const auto seed = parseSeed(*text)) return *seed;
-    const std::uint64_t seed = secureRandomSeed();
-    if (text)
+        if (const auto seed = parseSeed(*text)) return {*seed, std::nullopt};
+    return {secureRandomSeed(), text};
+}
+
+void tellSeed(const Seed& seed) {
+    if (seed.invalid)
         std::fprintf(stderr,
                      "notice: --seed %s is not a whole number from 0 to 18446744073709551615; "
                      "used the random seed %" PRIu64 "\n",
-                     printable(*text).c_str(), seed);
-    return seed;
+                     printable(*seed.invalid).c_str(), seed.value);
 }
 
 // Writes the result under its content name in the folder of --out: the first of stem.ext,
@@ -79,6 +87,52 @@ bool checkWatermark(const PixelImage& decoded, const WatermarkContent& content) 
     return true;
 }
 
+// The check after writing, made while the encoder writes: PNG and JPEG are decoded on a thread of
+// their own from the bytes as they come.
+struct CheckAlong {
+    explicit CheckAlong(OutputFormat format) {
+        if (format == OutputFormat::png) check.emplace(ImageCodec::SaveFormat::png);
+        if (format == OutputFormat::jpeg) check.emplace(ImageCodec::SaveFormat::jpeg);
+        if (check) tap = [this](const std::uint8_t* data, std::size_t size) { check->add(data, size); };
+    }
+    std::optional<ImageCodec::DecodeCheck> check;
+    ByteTap tap;
+};
+
+// Writes the result under --out, or under its content name; the path written, or absent after
+// the error message.
+std::optional<std::string> writeResult(const std::string& out, const std::optional<std::string>& name,
+                                       OutputFormat format, const ProcessResult& result, double quality) {
+    std::string outputPath = out;
+    if (name) {
+        const auto written = writeNamed(out, *name, format, result.data);
+        if (!written) return std::nullopt;
+        outputPath = *written;
+    } else if (auto failure = Files::write(outputPath, result.data)) {
+        std::fprintf(stderr, "error: could not write %s: %s\n", printable(outputPath).c_str(), failure->c_str());
+        return std::nullopt;
+    }
+    std::printf("wrote %s  %" PRId64 "x%" PRId64 "  %s  %.2f KB\n", printable(outputPath).c_str(), result.width,
+                result.height, formatLabel(result, quality).c_str(), static_cast<double>(result.data.size()) / 1024.0);
+    std::printf("pixels changed: %.3f%%\n", result.percentChanged);
+    return outputPath;
+}
+
+std::int32_t reportDecoded(const std::optional<ImageLoader::Info>& size) {
+    if (!size) {
+        std::printf("error: output failed to re-decode\n");
+        return 1;
+    }
+    std::printf("re-decoded ok: %" PRId64 "x%" PRId64 "\n", size->width, size->height);
+    return 0;
+}
+
+std::optional<ImageLoader::Info> checked(CheckAlong& along) {
+    const auto header = along.check->finish();
+    if (!header) return std::nullopt;
+    return ImageLoader::Info{header->width, header->height, header->format};
+}
+
 } // namespace
 
 std::int32_t process(const Args& args) {
@@ -88,8 +142,8 @@ std::int32_t process(const Args& args) {
         std::fputs(usageText, stderr);
         return 2;
     }
-    std::optional<PixelImage> image = readPicture(*in);
-    if (!image) {
+    const std::optional<Bytes> input = Files::read(*in);
+    if (!input) {
         std::fprintf(stderr, "error: could not read %s\n", printable(*in).c_str());
         return 1;
     }
@@ -97,69 +151,67 @@ std::int32_t process(const Args& args) {
     ProcessingSettings settings;
     settings.colorShift = true;
     settings.invisible = true;
-    if (const auto error = applyOptions(args, settings)) {
-        std::fputs(error->c_str(), stderr);
-        return 1;
-    }
-    const std::uint64_t seed = chooseSeed(args);
+    const std::optional<std::string> optionError = applyOptions(args, settings);
+    const Seed seed = chooseSeed(args);
 
     // The check after writing follows what was asked for, not what was embedded: a record that
     // did not fit fails, and so does any other record the file may carry. Without one, no pixels
-    // are read back, and a PNG, whose encoder works on one core, is decoded while it is encoded.
+    // are read back, and a PNG or JPEG, whose encoders work on one core, is decoded while it is
+    // encoded.
     const WatermarkContent content = settings.watermarkContent();
     const bool readBack = settings.invisible && !content.isNone();
-    std::optional<ImageCodec::DecodeCheck> decodedAlong;
-    if (!readBack && settings.outputFormat == OutputFormat::png) decodedAlong.emplace(ImageCodec::SaveFormat::png);
-    const ByteTap pngBytes =
-        decodedAlong ? ByteTap([&](const std::uint8_t* data, std::size_t size) { decodedAlong->add(data, size); })
-                     : ByteTap();
+
+    // A chain of per-pixel steps to PNG or JPEG, with nothing else wanting the input's pixels,
+    // streams from the decoder to the encoder without holding the picture. Anything that stops
+    // it takes the ordinary road below, which gives the same file or says what failed.
+    if (!optionError && !readBack && !settings.smartRename) {
+        CheckAlong along(settings.outputFormat);
+        if (const auto streamed = ImageProcessor::transcode(*input, settings, seed.value, along.tap)) {
+            tellSeed(seed);
+            const auto written = writeResult(*out, std::nullopt, settings.outputFormat, *streamed, settings.quality);
+            if (!written) return 1;
+            return reportDecoded(checked(along));
+        }
+    }
+
+    std::optional<PixelImage> image = ImageLoader::load(*input);
+    if (!image) {
+        std::fprintf(stderr, "error: could not read %s\n", printable(*in).c_str());
+        return 1;
+    }
+    if (optionError) {
+        std::fputs(optionError->c_str(), stderr);
+        return 1;
+    }
+    tellSeed(seed);
+
+    CheckAlong along(readBack ? OutputFormat::webp : settings.outputFormat);
 
     // Naming reads only the input: it runs beside the processing, on a core the encoder leaves idle.
     std::future<std::optional<std::string>> stem;
     if (settings.smartRename) stem = std::async(std::launch::async, [&] { return nameFromContent(*image, args); });
     // Without naming, nothing else needs the input's pixels: the chain may work on them in place.
     const std::optional<ProcessResult> result = stem.valid()
-                                                    ? ImageProcessor::process(*image, settings, seed, pngBytes)
-                                                    : ImageProcessor::processInPlace(*image, settings, seed, pngBytes);
+                                                    ? ImageProcessor::process(*image, settings, seed.value, along.tap)
+                                                    : ImageProcessor::processInPlace(*image, settings, seed.value, along.tap);
     if (!result) {
         std::fputs("error: processing failed\n", stderr);
         return 1;
     }
-
-    std::string outputPath = *out;
     const std::optional<std::string> name = stem.valid() ? stem.get() : std::nullopt;
-    if (name) {
-        const auto written = writeNamed(*out, *name, settings.outputFormat, result->data);
-        if (!written) return 1;
-        outputPath = *written;
-    } else if (auto failure = Files::write(outputPath, result->data)) {
-        std::fprintf(stderr, "error: could not write %s: %s\n", printable(outputPath).c_str(), failure->c_str());
-        return 1;
-    }
-    std::printf("wrote %s  %" PRId64 "x%" PRId64 "  %s  %.2f KB\n", printable(outputPath).c_str(), result->width,
-                result->height, formatLabel(*result, settings.quality).c_str(),
-                static_cast<double>(result->data.size()) / 1024.0);
-    std::printf("pixels changed: %.3f%%\n", result->percentChanged);
+    const auto outputPath = writeResult(*out, name, settings.outputFormat, *result, settings.quality);
+    if (!outputPath) return 1;
 
     // A lossy WebP need not be turned into RGBA. The input is spent: the decoder takes its memory
     // instead of fresh pages.
-    std::optional<PixelImage> decoded;
-    std::optional<ImageLoader::Info> size;
     if (readBack) {
-        decoded = ImageLoader::loadOutput(outputPath, std::move(image->rgba));
-        if (decoded) size = ImageLoader::Info{decoded->width, decoded->height, {}};
-    } else if (decodedAlong) {
-        if (const auto header = decodedAlong->finish()) size = ImageLoader::Info{header->width, header->height, {}};
-    } else {
-        size = ImageLoader::checkOutput(outputPath, std::move(image->rgba));
+        const std::optional<PixelImage> decoded = ImageLoader::loadOutput(*outputPath, std::move(image->rgba));
+        std::optional<ImageLoader::Info> size;
+        if (decoded) size.emplace(ImageLoader::Info{decoded->width, decoded->height, {}});
+        if (reportDecoded(size) != 0) return 1;
+        return checkWatermark(*decoded, content) ? 0 : 1;
     }
-    if (!size) {
-        std::printf("error: output failed to re-decode\n");
-        return 1;
-    }
-    std::printf("re-decoded ok: %" PRId64 "x%" PRId64 "\n", size->width, size->height);
-    if (readBack && !checkWatermark(*decoded, content)) return 1;
-    return 0;
+    return reportDecoded(along.check ? checked(along) : ImageLoader::checkOutput(*outputPath, std::move(image->rgba)));
 }
 
 } // namespace quelso::CLI

@@ -29,29 +29,41 @@ const UnpremultiplyTable& unpremultiplyTable() {
     return table;
 }
 
-// Calls fn on every pixel that is not opaque (the conversions leave opaque ones as they are),
-// on all cores. Blocks of opaque pixels, most of most pictures, are passed over a word at a time.
+// Calls fn on every pixel of [begin, end) that is not opaque (the conversions leave opaque ones
+// as they are). Blocks of opaque pixels, most of most pictures, are passed over a word at a time.
+template <typename PixelFn>
+void forTranslucentPixelsIn(std::uint8_t* base, std::int64_t begin, std::int64_t end, PixelFn fn) {
+    constexpr std::int64_t kBlock = 256;
+    for (std::int64_t block = begin; block < end; block += kBlock) {
+        const std::int64_t last = std::min(block + kBlock, end);
+        std::uint32_t all = 0xFFFFFFFFu;
+        for (std::int64_t i = block; i < last; ++i) {
+            std::uint32_t pixel;
+            std::memcpy(&pixel, base + i * 4, 4);
+            all &= pixel;
+        }
+        std::uint8_t channels[4];
+        std::memcpy(channels, &all, 4);
+        if (channels[3] == 255) continue;
+        for (std::int64_t i = block; i < last; ++i)
+            if (base[i * 4 + 3] != 255) fn(base + i * 4);
+    }
+}
+
+// The same over a whole raster, on all cores.
 template <typename PixelFn>
 void forEachTranslucentPixel(Bytes& rgba, PixelFn fn) {
-    constexpr std::int64_t kBlock = 256;
-    const auto pixels = static_cast<std::int64_t>(rgba.size() / 4);
     std::uint8_t* base = rgba.data();
-    parallelFor(pixels, kPixelsPerTask, [&](std::int64_t begin, std::int64_t end) {
-        for (std::int64_t block = begin; block < end; block += kBlock) {
-            const std::int64_t last = std::min(block + kBlock, end);
-            std::uint32_t all = 0xFFFFFFFFu;
-            for (std::int64_t i = block; i < last; ++i) {
-                std::uint32_t pixel;
-                std::memcpy(&pixel, base + i * 4, 4);
-                all &= pixel;
-            }
-            std::uint8_t channels[4];
-            std::memcpy(channels, &all, 4);
-            if (channels[3] == 255) continue;
-            for (std::int64_t i = block; i < last; ++i)
-                if (base[i * 4 + 3] != 255) fn(base + i * 4);
-        }
-    });
+    parallelFor(static_cast<std::int64_t>(rgba.size() / 4), kPixelsPerTask,
+                [&](std::int64_t begin, std::int64_t end) { forTranslucentPixelsIn(base, begin, end, fn); });
+}
+
+// premultiply then unpremultiply one pixel.
+void roundTrip(std::uint8_t* p) {
+    const UnpremultiplyTable& table = unpremultiplyTable();
+    const std::uint8_t a = p[3];
+    const auto& row = table[a]; // all zero for a = 0, as premultiplying leaves it
+    for (int c = 0; c < 3; ++c) p[c] = row[premultiplied(p[c], a)];
 }
 
 } // namespace
@@ -74,13 +86,10 @@ void unpremultiply(Bytes& rgba) {
     });
 }
 
-void premultiplyRoundTrip(Bytes& rgba) {
-    const UnpremultiplyTable& table = unpremultiplyTable();
-    forEachTranslucentPixel(rgba, [&table](std::uint8_t* p) {
-        const std::uint8_t a = p[3];
-        const auto& row = table[a]; // all zero for a = 0, as premultiplying leaves it
-        for (int c = 0; c < 3; ++c) p[c] = row[premultiplied(p[c], a)];
-    });
+void premultiplyRoundTrip(Bytes& rgba) { forEachTranslucentPixel(rgba, roundTrip); }
+
+void premultiplyRoundTrip(std::uint8_t* rgba, std::size_t pixels) {
+    forTranslucentPixelsIn(rgba, 0, static_cast<std::int64_t>(pixels), roundTrip);
 }
 
 void premultipliedColours(const std::uint8_t* rgba, std::size_t pixels, std::uint8_t* rgb) {

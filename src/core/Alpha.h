@@ -17,8 +17,10 @@ inline std::uint8_t premultiplied(std::uint8_t channel, std::uint8_t alpha) {
 void premultiply(Bytes& rgba);
 void unpremultiply(Bytes& rgba);
 
-// premultiply then unpremultiply, in one pass: what survives a premultiplied hand-over.
+// premultiply then unpremultiply, in one pass: what survives a premultiplied hand-over. The
+// second form works on `pixels` RGBA pixels on the calling thread.
 void premultiplyRoundTrip(Bytes& rgba);
+void premultiplyRoundTrip(std::uint8_t* rgba, std::size_t pixels);
 
 // The colours of `pixels` RGBA pixels premultiplied by their alpha, 3 bytes a pixel (the
 // picture over black), written to rgb. rgb may be rgba itself: each pixel's colours land at

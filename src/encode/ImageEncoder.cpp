@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "core/Alpha.h"
@@ -55,15 +56,45 @@ std::optional<int> codecQuality(double quality) {
     return std::max(1, static_cast<int>(std::round(clamped)));
 }
 
+// The saver's file as it is kept: JPEG gets the profile back that libvips had to strip, HEIF
+// loses the EXIF block libvips adds.
+std::optional<Bytes> finishedFile(Bytes saved, ImageCodec::SaveFormat format) {
+    switch (format) {
+    case ImageCodec::SaveFormat::jpeg:
+        return JpegIcc::withProfile(saved, ImageCodec::srgbProfile());
+    case ImageCodec::SaveFormat::heif:
+        return HeifExif::withoutExifItems(saved);
+    case ImageCodec::SaveFormat::png:
+        break;
+    }
+    return saved;
+}
+
+// The bytes a tap on the saver hands on: the kept file's, so JPEG's with the profile spliced in;
+// HEIF's change after the saver and are not handed on.
+ByteTap savedBytes(ImageCodec::SaveFormat format, const ByteTap& fileBytes) {
+    switch (format) {
+    case ImageCodec::SaveFormat::jpeg:
+        return JpegIcc::withProfileAlong(ImageCodec::srgbProfile(), fileBytes);
+    case ImageCodec::SaveFormat::png:
+        return fileBytes;
+    case ImageCodec::SaveFormat::heif:
+        break;
+    }
+    return {};
+}
+
+std::optional<int> qualityFor(ImageCodec::SaveFormat format, double quality) {
+    return format == ImageCodec::SaveFormat::png ? std::optional<int>(100) : codecQuality(quality);
+}
+
 // The codec receives the colours a premultiplied hand-over leaves: fully transparent pixels
 // become transparent black, faint ones lose precision, and JPEG, having no alpha, shows the
-// premultiplied colour (the picture over black). The saved file then gets the standard sRGB
-// profile and nothing else: JPEG has the profile put back that libvips had to strip, HEIF
-// loses the EXIF block libvips adds.
+// premultiplied colour (the picture over black).
 // `owned`, when given, is rgba itself, which may be premultiplied in place.
 std::optional<Bytes> encodeWithCodec(const Bytes& rgba, Bytes* owned, int width, int height,
-                                     ImageCodec::SaveFormat format, double quality, const ByteTap& pngBytes) {
-    const auto q = format == ImageCodec::SaveFormat::png ? std::optional<int>(100) : codecQuality(quality);
+                                     ImageCodec::SaveFormat format, double quality, const ByteTap& fileBytes) {
+    const auto q = qualityFor(format, quality);
     if (!q) return std::nullopt;
     const auto count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     Bytes copy;
@@ -77,36 +108,29 @@ std::optional<Bytes> encodeWithCodec(const Bytes& rgba, Bytes* owned, int width,
             copy.resize(count * 3);
             premultipliedColours(rgba.data(), count, copy.data());
         }
-        saved = ImageCodec::encode(owned ? owned->data() : copy.data(), 3, width, height, format, *q);
+        saved = ImageCodec::encode(owned ? owned->data() : copy.data(), 3, width, height, format, *q,
+                                   savedBytes(format, fileBytes));
     } else {
         if (!owned) copy.assign(rgba.begin(), rgba.begin() + static_cast<std::ptrdiff_t>(count * 4));
         Bytes& pixels = owned ? *owned : copy;
         premultiplyRoundTrip(pixels);
-        saved = ImageCodec::encode(pixels.data(), 4, width, height, format, *q, pngBytes);
+        saved = ImageCodec::encode(pixels.data(), 4, width, height, format, *q, savedBytes(format, fileBytes));
     }
     if (!saved) return std::nullopt;
-    switch (format) {
-    case ImageCodec::SaveFormat::jpeg:
-        return JpegIcc::withProfile(*saved, ImageCodec::srgbProfile());
-    case ImageCodec::SaveFormat::heif:
-        return HeifExif::withoutExifItems(*saved);
-    case ImageCodec::SaveFormat::png:
-        break;
-    }
-    return saved;
+    return finishedFile(std::move(*saved), format);
 }
 
 std::optional<Bytes> encodeRaster(const Bytes& rgba, Bytes* owned, bool kept, std::int64_t width, std::int64_t height,
-                                  const ProcessingSettings& settings, const ByteTap& pngBytes = {}) {
+                                  const ProcessingSettings& settings, const ByteTap& fileBytes = {}) {
     if (!acceptedSize(rgba, width, height)) return std::nullopt;
     const int w = static_cast<int>(width), h = static_cast<int>(height);
     switch (settings.outputFormat) {
     case OutputFormat::webp:
         return encodeWebP(rgba, owned, kept, w, h, settings);
     case OutputFormat::png:
-        return encodeWithCodec(rgba, owned, w, h, ImageCodec::SaveFormat::png, settings.quality, pngBytes);
+        return encodeWithCodec(rgba, owned, w, h, ImageCodec::SaveFormat::png, settings.quality, fileBytes);
     case OutputFormat::jpeg:
-        return encodeWithCodec(rgba, owned, w, h, ImageCodec::SaveFormat::jpeg, settings.quality, {});
+        return encodeWithCodec(rgba, owned, w, h, ImageCodec::SaveFormat::jpeg, settings.quality, fileBytes);
     case OutputFormat::heif:
         return encodeWithCodec(rgba, owned, w, h, ImageCodec::SaveFormat::heif, settings.quality, {});
     }
@@ -121,13 +145,41 @@ std::optional<Bytes> encode(const Bytes& rgba, std::int64_t width, std::int64_t 
 }
 
 std::optional<Bytes> encode(Bytes&& rgba, std::int64_t width, std::int64_t height, const ProcessingSettings& settings,
-                            const ByteTap& pngBytes) {
-    return encodeRaster(rgba, &rgba, false, width, height, settings, pngBytes);
+                            const ByteTap& fileBytes) {
+    return encodeRaster(rgba, &rgba, false, width, height, settings, fileBytes);
 }
 
 std::optional<Bytes> encodeInPlace(Bytes& rgba, std::int64_t width, std::int64_t height,
-                                   const ProcessingSettings& settings, const ByteTap& pngBytes) {
-    return encodeRaster(rgba, &rgba, true, width, height, settings, pngBytes);
+                                   const ProcessingSettings& settings, const ByteTap& fileBytes) {
+    return encodeRaster(rgba, &rgba, true, width, height, settings, fileBytes);
+}
+
+std::optional<ImageCodec::Transcoded> transcode(const Bytes& encoded, const ProcessingSettings& settings,
+                                                const PixelPass& chain, const ByteTap& fileBytes) {
+    if (settings.outputFormat != OutputFormat::png && settings.outputFormat != OutputFormat::jpeg) return std::nullopt;
+    const auto format =
+        settings.outputFormat == OutputFormat::png ? ImageCodec::SaveFormat::png : ImageCodec::SaveFormat::jpeg;
+    const auto q = qualityFor(format, settings.quality);
+    if (!q) return std::nullopt;
+    // Each row as encodeWithCodec hands the whole raster over.
+    const ImageCodec::RowPass rows = [&](std::uint8_t* rgba, std::int64_t first, std::int64_t count,
+                                         std::uint8_t* out) {
+        chain(rgba, first, count);
+        const auto pixels = static_cast<std::size_t>(count);
+        if (format == ImageCodec::SaveFormat::jpeg) {
+            premultipliedColours(rgba, pixels, out);
+        } else {
+            premultiplyRoundTrip(rgba, pixels);
+            std::memcpy(out, rgba, pixels * 4);
+        }
+    };
+    auto streamed =
+        ImageCodec::transcode(encoded.data(), encoded.size(), format, *q, rows, savedBytes(format, fileBytes));
+    if (!streamed) return std::nullopt;
+    auto file = finishedFile(std::move(streamed->file), format);
+    if (!file) return std::nullopt;
+    streamed->file = std::move(*file);
+    return streamed;
 }
 
 } // namespace quelso::ImageEncoder

@@ -1,6 +1,7 @@
 #include "encode/JpegIcc.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace quelso::JpegIcc {
 
@@ -28,6 +29,28 @@ std::optional<Bytes> withProfile(const Bytes& jpeg, const Bytes& icc) {
     }
     out.insert(out.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(insertAt), jpeg.end());
     return out;
+}
+
+ByteTap withProfileAlong(const Bytes& icc, ByteTap next) {
+    if (!next) return {};
+    struct Splice {
+        Bytes icc;
+        ByteTap next;
+        Bytes head; // the bytes before the profile's place, until it is known
+        bool done = false;
+    };
+    return [splice = std::make_shared<Splice>(Splice{icc, std::move(next), {}})](const std::uint8_t* data,
+                                                                                std::size_t size) {
+        if (splice->done) return splice->next(data, size);
+        splice->head.insert(splice->head.end(), data, data + size);
+        // Six bytes tell whether a JFIF segment comes first and how long it is.
+        if (splice->head.size() < 6) return;
+        const std::optional<Bytes> start = withProfile(splice->head, splice->icc);
+        if (!start) return;
+        splice->done = true;
+        splice->next(start->data(), start->size());
+        Bytes().swap(splice->head);
+    };
 }
 
 } // namespace quelso::JpegIcc

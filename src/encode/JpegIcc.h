@@ -10,4 +10,9 @@ namespace quelso::JpegIcc {
 // Absent when the bytes do not start like a JPEG or the profile needs more than 255 segments.
 std::optional<Bytes> withProfile(const Bytes& jpeg, const Bytes& icc);
 
+// A tap for a JPEG's bytes while they are written that hands `next` the bytes of
+// withProfile(jpeg, icc) as they become known: the first ones held back until the place for
+// the profile has come by. Empty when next is.
+ByteTap withProfileAlong(const Bytes& icc, ByteTap next);
+
 } // namespace quelso::JpegIcc

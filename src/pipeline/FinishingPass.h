@@ -19,4 +19,13 @@ struct FinishingPass {
 // exactly 100 after forceChange.
 double finish(Bytes& raster, const Bytes* original, const FinishingPass& pass);
 
+// The pass over `count` pixels from pixel number `first` of the picture, rgba pointing at them
+// and original at the same pixels of the input, or null when rgba holds them as they were.
+// Returns how many changed.
+std::int64_t finishPixels(std::uint8_t* rgba, const std::uint8_t* original, std::int64_t first, std::int64_t count,
+                          const FinishingPass& pass);
+
+// finish's result from the changed pixels counted in a picture of `pixels` pixels.
+double changedShare(std::int64_t changed, std::int64_t pixels, const FinishingPass& pass);
+
 } // namespace quelso::ImageProcessor

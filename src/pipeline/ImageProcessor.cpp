@@ -30,10 +30,31 @@ Bytes microCrop(const Bytes& rgba, std::int64_t width, std::int64_t height) {
 
 namespace {
 
+bool noiseOn(const ProcessingSettings& s) { return s.noiseEnabled && s.noiseStrength >= 1; }
+
+// Grain draws nothing and changes nothing at a strength too small to change a pixel.
+bool grainOn(const ProcessingSettings& s) { return s.grainEnabled && strength::grainSpan(s.grainIntensity); }
+
+bool logoOn(const ProcessingSettings& s) {
+    return s.logoStampEnabled && s.logoStampPNG && !s.logoStampPNG->empty();
+}
+
+// True when the only steps turned on are the finishing sweep's colour shift and forceChange:
+// nothing moves pixels, looks at their neighbours or needs the picture's size before its rows.
+bool sweepsAlone(const ProcessingSettings& s) {
+    return !s.microGeometry && !s.warpEnabled && !s.waveEnabled && !s.twirlEnabled && !s.motionBlurEnabled &&
+           !s.blurEnabled && !s.sharpenEnabled && !s.colorReplaceEnabled && !s.bcEnabled && !s.vignetteEnabled &&
+           !noiseOn(s) && !grainOn(s) && !logoOn(s) && s.watermarkContent().isNone();
+}
+
+std::optional<effects::ColorShift> colorShiftFor(const ProcessingSettings& settings, SplitMix64& rng) {
+    return settings.colorShift ? std::optional<effects::ColorShift>(rng) : std::nullopt;
+}
+
 // The chain. `spent`, when given, is the input's own raster, which the caller no longer needs:
 // a chain whose first changes are the finishing pass's works on it in place.
 std::optional<ProcessResult> run(const PixelImage& image, Bytes* spent, const ProcessingSettings& settings,
-                                 std::uint64_t seed, const ByteTap& pngBytes) {
+                                 std::uint64_t seed, const ByteTap& fileBytes) {
     std::int64_t W = image.width, H = image.height;
     Bytes raster;
     SplitMix64 rng(seed);
@@ -79,12 +100,10 @@ std::optional<ProcessResult> run(const PixelImage& image, Bytes* spent, const Pr
     const bool filters = (settings.blurEnabled && blurRadius) || settings.sharpenEnabled ||
                          settings.colorReplaceEnabled || settings.bcEnabled || settings.vignetteEnabled;
     const WatermarkContent content = settings.watermarkContent();
-    const bool noise = settings.noiseEnabled && settings.noiseStrength >= 1;
-    const bool logo = settings.logoStampEnabled && settings.logoStampPNG && !settings.logoStampPNG->empty();
+    const bool noise = noiseOn(settings);
+    const bool logo = logoOn(settings);
     const bool overlay = settings.visible && !content.isNone() && settings.visibleOpacity > 0;
-    // Grain draws nothing and changes nothing at a strength too small to change a pixel.
-    const bool finishing = !noise && !(settings.grainEnabled && strength::grainSpan(settings.grainIntensity)) &&
-                           !logo && !overlay && W == image.width && H == image.height;
+    const bool finishing = !noise && !grainOn(settings) && !logo && !overlay && W == image.width && H == image.height;
     const bool inPlace = spent && finishing && !made && !filters;
     if (!made && !inPlace) raster = copyRaster(image.rgba);
     Bytes& work = inPlace ? *spent : raster;
@@ -101,8 +120,7 @@ std::optional<ProcessResult> run(const PixelImage& image, Bytes* spent, const Pr
     bool watermarkEmbedded = false;
     if (finishing) {
         // 11, 16, 17 and 18 in one sweep: nothing between them draws or paints.
-        const std::optional<effects::ColorShift> shift =
-            settings.colorShift ? std::optional<effects::ColorShift>(rng) : std::nullopt;
+        const std::optional<effects::ColorShift> shift = colorShiftFor(settings, rng);
         const std::optional<Watermark::Embedding> mark =
             settings.invisible && !content.isNone() ? Watermark::Embedding::plan(content, W, H) : std::nullopt;
         watermarkEmbedded = mark.has_value();
@@ -130,8 +148,8 @@ std::optional<ProcessResult> run(const PixelImage& image, Bytes* spent, const Pr
 
     // 19. Encode. The input worked on in place keeps its memory for the caller to reuse.
     const bool lossless = settings.outputFormat == OutputFormat::png || settings.mustBeLossless();
-    std::optional<Bytes> encoded = inPlace ? ImageEncoder::encodeInPlace(work, W, H, settings, pngBytes)
-                                           : ImageEncoder::encode(std::move(work), W, H, settings, pngBytes);
+    std::optional<Bytes> encoded = inPlace ? ImageEncoder::encodeInPlace(work, W, H, settings, fileBytes)
+                                           : ImageEncoder::encode(std::move(work), W, H, settings, fileBytes);
     if (!encoded) return std::nullopt;
 
     // 20. Colour profile, WebP only.
@@ -147,13 +165,30 @@ std::optional<ProcessResult> run(const PixelImage& image, Bytes* spent, const Pr
 } // namespace
 
 std::optional<ProcessResult> process(const PixelImage& image, const ProcessingSettings& settings, std::uint64_t seed,
-                                     const ByteTap& pngBytes) {
-    return run(image, nullptr, settings, seed, pngBytes);
+                                     const ByteTap& fileBytes) {
+    return run(image, nullptr, settings, seed, fileBytes);
 }
 
 std::optional<ProcessResult> processInPlace(PixelImage& image, const ProcessingSettings& settings, std::uint64_t seed,
-                                            const ByteTap& pngBytes) {
-    return run(image, &image.rgba, settings, seed, pngBytes);
+                                            const ByteTap& fileBytes) {
+    return run(image, &image.rgba, settings, seed, fileBytes);
+}
+
+std::optional<ProcessResult> transcode(const Bytes& encoded, const ProcessingSettings& settings, std::uint64_t seed,
+                                       const ByteTap& fileBytes) {
+    if (!sweepsAlone(settings)) return std::nullopt;
+    SplitMix64 rng(seed);
+    const std::optional<effects::ColorShift> shift = colorShiftFor(settings, rng);
+    const FinishingPass pass{shift ? &*shift : nullptr, nullptr, settings.forceUnique};
+    std::int64_t changed = 0;
+    const auto chain = [&](std::uint8_t* rgba, std::int64_t first, std::int64_t count) {
+        changed += finishPixels(rgba, nullptr, first, count, pass);
+    };
+    auto streamed = ImageEncoder::transcode(encoded, settings, chain, fileBytes);
+    if (!streamed) return std::nullopt;
+    const bool lossless = settings.outputFormat == OutputFormat::png || settings.mustBeLossless();
+    return ProcessResult{std::move(streamed->file), streamed->width, streamed->height,
+                         changedShare(changed, streamed->width * streamed->height, pass), lossless, false};
 }
 
 } // namespace quelso::ImageProcessor

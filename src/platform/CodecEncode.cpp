@@ -1,8 +1,8 @@
 // PNG, JPEG and HEIF files from a raster, through libvips' savers.
 #include <vips/vips.h>
 
+#include "platform/CodecSave.h"
 #include "platform/ImageCodec.h"
-#include "platform/VipsHandles.h"
 
 namespace quelso::ImageCodec {
 namespace {
@@ -21,15 +21,11 @@ gint64 append(VipsTargetCustom*, const void* data, gint64 length, Written* writt
 
 } // namespace
 
-std::optional<Bytes> encode(const std::uint8_t* pixels, int bands, int width, int height, SaveFormat format,
-                            int quality, const ByteTap& onBytes) {
-    if (!pixels || width < 1 || height < 1 || bands != (format == SaveFormat::jpeg ? 3 : 4) || !init())
-        return std::nullopt;
-    const std::size_t size = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * bands;
-    Image raw(vips_image_new_from_memory(pixels, size, width, height, bands, VIPS_FORMAT_UCHAR));
-    if (!raw) return failed<Bytes>();
+int savedBands(SaveFormat format) { return format == SaveFormat::jpeg ? 3 : 4; }
+
+std::optional<Bytes> save(VipsImage* pixels, SaveFormat format, int quality, const ByteTap& onBytes) {
     Image tagged = derive([&](VipsImage** out) {
-        return vips_copy(raw.get(), out, "interpretation", VIPS_INTERPRETATION_sRGB, nullptr);
+        return vips_copy(pixels, out, "interpretation", VIPS_INTERPRETATION_sRGB, nullptr);
     });
     if (!tagged) return std::nullopt;
     const Bytes& profile = srgbProfile();
@@ -40,6 +36,7 @@ std::optional<Bytes> encode(const std::uint8_t* pixels, int bands, int width, in
     // written costs nothing.
     Written written{{}, onBytes};
     Bytes& file = written.file;
+    const std::size_t size = VIPS_IMAGE_SIZEOF_IMAGE(pixels);
     if (format == SaveFormat::png) file.reserve(size + size / 64 + (1 << 16));
     Target target(vips_target_custom_new());
     if (!target) return failed<Bytes>();
@@ -61,6 +58,15 @@ std::optional<Bytes> encode(const std::uint8_t* pixels, int bands, int width, in
     }
     if (rc != 0 || file.empty()) return failed<Bytes>();
     return file;
+}
+
+std::optional<Bytes> encode(const std::uint8_t* pixels, int bands, int width, int height, SaveFormat format,
+                            int quality, const ByteTap& onBytes) {
+    if (!pixels || width < 1 || height < 1 || bands != savedBands(format) || !init()) return std::nullopt;
+    const std::size_t size = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * bands;
+    Image raw(vips_image_new_from_memory(pixels, size, width, height, bands, VIPS_FORMAT_UCHAR));
+    if (!raw) return failed<Bytes>();
+    return save(raw.get(), format, quality, onBytes);
 }
 
 } // namespace quelso::ImageCodec

@@ -37,21 +37,6 @@ struct RowSink {
     bool started = false;
 };
 
-// RGB to opaque RGBA: each pixel's three bytes and the next one's first as one word, the
-// fourth byte set to 255; the last pixel on its own, not to read past the row.
-void widenRow(const std::uint8_t* rgb, std::size_t width, std::uint8_t* rgba) {
-    constexpr std::uint32_t opaque = std::endian::native == std::endian::little ? 0xFF000000u : 0x000000FFu;
-    std::size_t x = 0;
-    for (; x + 1 < width; ++x) {
-        std::uint32_t word;
-        std::memcpy(&word, rgb + x * 3, 4);
-        word |= opaque;
-        std::memcpy(rgba + x * 4, &word, 4);
-    }
-    std::memcpy(rgba + x * 4, rgb + x * 3, 3);
-    rgba[x * 4 + 3] = 255;
-}
-
 int copyRows(VipsRegion* region, VipsRect* area, void* user) {
     auto* sink = static_cast<RowSink*>(user);
     if (!sink->started) {
@@ -75,6 +60,26 @@ int copyRows(VipsRegion* region, VipsRect* area, void* user) {
 }
 
 } // namespace
+
+// RGB to opaque RGBA: each pixel's three bytes and the next one's first as one word, the
+// fourth byte set to 255; the last pixel on its own, not to read past the row.
+void widenRow(const std::uint8_t* rgb, std::size_t width, std::uint8_t* rgba) {
+    constexpr std::uint32_t opaque = std::endian::native == std::endian::little ? 0xFF000000u : 0x000000FFu;
+    std::size_t x = 0;
+    for (; x + 1 < width; ++x) {
+        std::uint32_t word;
+        std::memcpy(&word, rgb + x * 3, 4);
+        word |= opaque;
+        std::memcpy(rgba + x * 4, &word, 4);
+    }
+    std::memcpy(rgba + x * 4, rgb + x * 3, 3);
+    rgba[x * 4 + 3] = 255;
+}
+
+bool renderable(const VipsImage* srgb) {
+    return srgb && (srgb->Bands == 3 || srgb->Bands == 4) && srgb->BandFmt == VIPS_FORMAT_UCHAR &&
+           withinPixelLimit(srgb);
+}
 
 std::optional<Bytes> profileOf(VipsImage* image) {
     if (!vips_image_get_typeof(image, VIPS_META_ICC_NAME)) return std::nullopt;
@@ -127,9 +132,7 @@ Image toSrgb(VipsImage* in, const std::optional<Bytes>& icc) {
 }
 
 std::optional<PixelImage> render(VipsImage* srgb, Bytes reuse) {
-    if (!srgb || (srgb->Bands != 3 && srgb->Bands != 4) || srgb->BandFmt != VIPS_FORMAT_UCHAR ||
-        !withinPixelLimit(srgb))
-        return failed<PixelImage>();
+    if (!renderable(srgb)) return failed<PixelImage>();
     PixelImage result;
     result.width = srgb->Xsize;
     result.height = srgb->Ysize;

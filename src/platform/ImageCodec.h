@@ -7,6 +7,7 @@
 // refused, and damaged files are refused rather than half decoded. Nothing here prints.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -59,6 +60,25 @@ enum class SaveFormat { png, jpeg, heif };
 // given, receives the saver's bytes while it writes them: the same bytes the result holds.
 std::optional<Bytes> encode(const std::uint8_t* pixels, int bands, int width, int height, SaveFormat format,
                             int quality, const ByteTap& onBytes = {});
+
+// Rows on their way from a decoder to a saver: `count` straight-alpha RGBA pixels, the first of
+// them pixel number `first` of the picture in reading order, to be written at `out` in the
+// saver's bands (RGB for JPEG, RGBA otherwise). The pass may change `rgba`. Rows are passed in
+// order, one call at a time.
+using RowPass = std::function<void(std::uint8_t* rgba, std::int64_t first, std::int64_t count, std::uint8_t* out)>;
+
+struct Transcoded {
+    Bytes file;
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+};
+
+// Decodes encoded bytes as decodeBytes does and saves the pixels as encode does, each row going
+// through pass on the way, without ever holding the whole picture: decoding, the pass and the
+// saver overlap, row by row. Absent on any failure, and for a picture that its orientation tag
+// turns (turning needs the whole picture): decodeBytes then encode are the road for those.
+std::optional<Transcoded> transcode(const std::uint8_t* data, std::size_t size, SaveFormat format, int quality,
+                                    const RowPass& pass, const ByteTap& onBytes = {});
 
 // Decodes a file while it is being written, on a thread of its own, with the decoder of its
 // format, dropping each row once decoded: the writer hands each piece over as it is made, and

@@ -106,8 +106,9 @@ TEST(ImageCodec, DamagedCopiesDecodeCompletelyOrNotAtAll) {
             }
             const auto image = ImageCodec::decodeBytes(bad.data(), bad.size());
             refused += !image;
-            if (format != saved.end())
+            if (format != saved.end()) {
                 EXPECT_EQ(checkedAlong(bad, format->second).has_value(), image.has_value()) << name << " " << round;
+            }
             if (image) {
                 ASSERT_EQ(image->rgba.size(), static_cast<std::size_t>(image->width * image->height * 4)) << name;
             }
