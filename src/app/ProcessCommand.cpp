@@ -191,9 +191,9 @@ std::int32_t process(const Args& args) {
     std::future<std::optional<std::string>> stem;
     if (settings.smartRename) stem = std::async(std::launch::async, [&] { return nameFromContent(*image, args); });
     // Without naming, nothing else needs the input's pixels: the chain may work on them in place.
-    const std::optional<ProcessResult> result = stem.valid()
-                                                    ? ImageProcessor::process(*image, settings, seed.value, along.tap)
-                                                    : ImageProcessor::processInPlace(*image, settings, seed.value, along.tap);
+    const std::optional<ProcessResult> result =
+        stem.valid() ? ImageProcessor::process(*image, settings, seed.value, along.tap)
+                     : ImageProcessor::processInPlace(*image, settings, seed.value, along.tap);
     if (!result) {
         std::fputs("error: processing failed\n", stderr);
         return 1;

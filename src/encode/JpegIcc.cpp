@@ -40,7 +40,7 @@ ByteTap withProfileAlong(const Bytes& icc, ByteTap next) {
         bool done = false;
     };
     return [splice = std::make_shared<Splice>(Splice{icc, std::move(next), {}})](const std::uint8_t* data,
-                                                                                std::size_t size) {
+                                                                                 std::size_t size) {
         if (splice->done) return splice->next(data, size);
         splice->head.insert(splice->head.end(), data, data + size);
         // Six bytes tell whether a JFIF segment comes first and how long it is.

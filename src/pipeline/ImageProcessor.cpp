@@ -35,9 +35,7 @@ bool noiseOn(const ProcessingSettings& s) { return s.noiseEnabled && s.noiseStre
 // Grain draws nothing and changes nothing at a strength too small to change a pixel.
 bool grainOn(const ProcessingSettings& s) { return s.grainEnabled && strength::grainSpan(s.grainIntensity); }
 
-bool logoOn(const ProcessingSettings& s) {
-    return s.logoStampEnabled && s.logoStampPNG && !s.logoStampPNG->empty();
-}
+bool logoOn(const ProcessingSettings& s) { return s.logoStampEnabled && s.logoStampPNG && !s.logoStampPNG->empty(); }
 
 // True when the only steps turned on are the finishing sweep's colour shift and forceChange:
 // nothing moves pixels, looks at their neighbours or needs the picture's size before its rows.
@@ -187,8 +185,12 @@ std::optional<ProcessResult> transcode(const Bytes& encoded, const ProcessingSet
     auto streamed = ImageEncoder::transcode(encoded, settings, chain, fileBytes);
     if (!streamed) return std::nullopt;
     const bool lossless = settings.outputFormat == OutputFormat::png || settings.mustBeLossless();
-    return ProcessResult{std::move(streamed->file), streamed->width, streamed->height,
-                         changedShare(changed, streamed->width * streamed->height, pass), lossless, false};
+    return ProcessResult{std::move(streamed->file),
+                         streamed->width,
+                         streamed->height,
+                         changedShare(changed, streamed->width * streamed->height, pass),
+                         lossless,
+                         false};
 }
 
 } // namespace quelso::ImageProcessor

@@ -24,9 +24,8 @@ gint64 append(VipsTargetCustom*, const void* data, gint64 length, Written* writt
 int savedBands(SaveFormat format) { return format == SaveFormat::jpeg ? 3 : 4; }
 
 std::optional<Bytes> save(VipsImage* pixels, SaveFormat format, int quality, const ByteTap& onBytes) {
-    Image tagged = derive([&](VipsImage** out) {
-        return vips_copy(pixels, out, "interpretation", VIPS_INTERPRETATION_sRGB, nullptr);
-    });
+    Image tagged = derive(
+        [&](VipsImage** out) { return vips_copy(pixels, out, "interpretation", VIPS_INTERPRETATION_sRGB, nullptr); });
     if (!tagged) return std::nullopt;
     const Bytes& profile = srgbProfile();
     vips_image_set_blob_copy(tagged.get(), VIPS_META_ICC_NAME, profile.data(), profile.size());

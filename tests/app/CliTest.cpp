@@ -140,6 +140,11 @@ TEST_F(Cli, SameSeedSameBytesOtherwiseFresh) {
         EXPECT_EQ(test::readFile(d), test::readFile(b)) << bad;
         EXPECT_NE(test::readFile(d), test::readFile(a)) << bad;
     }
+    // Once, on the road that streams a JPEG through, too.
+    const auto streamed =
+        cli({"--cli", "--in", in, "--out", dir.file("e.jpg"), "--format", "jpeg", "--seed", "x", "--no-rename"});
+    EXPECT_EQ(streamed.exitCode, 0);
+    EXPECT_THAT(streamed.err, testing::MatchesRegex("notice: --seed x is not [^\n]*used the random seed [0-9]+\n"));
 }
 
 TEST_F(Cli, LossyWithoutWatermarkAndNoCheck) {
@@ -273,17 +278,22 @@ TEST_F(Cli, ContentNamesNeverReplaceAFile) {
 TEST_F(Cli, FormatNotNameDecidesTheBytesAndNoSourceMetadataRemains) {
     for (const auto& [format, at, magic] : std::vector<std::tuple<std::string, std::size_t, std::string>>{
              {"WebP", 8, "WEBP"}, {"PNG", 1, "PNG"}, {"jpeg", 0, "\xFF\xD8\xFF"}, {"heif", 4, "ftypheic"}}) {
-        const std::string out = dir.file("meta-" + format + ".webp");
-        const auto r =
-            cli({"--cli", "--in", sample(), "--out", out, "--format", format, "--no-rename", "--seed", "1", "--micro"});
-        ASSERT_EQ(r.exitCode, 0) << format << r.err << r.out;
-        EXPECT_THAT(r.out, HasSubstr("  1598x1065  ")) << format;
-        EXPECT_THAT(r.out, HasSubstr("\nre-decoded ok: 1598x1065\n")) << format;
-        const test::Bytes bytes = test::readFile(out);
-        EXPECT_EQ(std::string(bytes.begin() + at, bytes.begin() + at + magic.size()), magic) << format;
-        const std::string tags = test::run({"exiftool", "-a", "-G1", "-s", out}).out;
-        for (const char* group : {"[IFD0]", "[GPS]", "[ExifIFD]", "[XMP", "[IPTC]", "QuelsoCam", "Sample Author"})
-            EXPECT_THAT(tags, Not(HasSubstr(group))) << format;
+        // With the crop the picture is held whole; without it, PNG and JPEG stream through.
+        for (const std::string size : {"1598x1065", "1600x1067"}) {
+            const std::string out = dir.file("meta-" + format + size + ".webp");
+            std::vector<std::string> args = {"--cli", "--in",     sample(), "--out",
+                                             out,     "--format", format,   "--no-rename"};
+            if (size == "1598x1065") args.push_back("--micro");
+            const auto r = cli(args);
+            ASSERT_EQ(r.exitCode, 0) << format << r.err << r.out;
+            EXPECT_THAT(r.out, HasSubstr("  " + size + "  ")) << format;
+            EXPECT_THAT(r.out, HasSubstr("\nre-decoded ok: " + size + "\n")) << format;
+            const test::Bytes bytes = test::readFile(out);
+            EXPECT_EQ(std::string(bytes.begin() + at, bytes.begin() + at + magic.size()), magic) << format;
+            const std::string tags = test::run({"exiftool", "-a", "-G1", "-s", out}).out;
+            for (const char* group : {"[IFD0]", "[GPS]", "[ExifIFD]", "[XMP", "[IPTC]", "QuelsoCam", "Sample Author"})
+                EXPECT_THAT(tags, Not(HasSubstr(group))) << format << size;
+        }
     }
 }
 

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "TestSupport.h"
+#include "encode/JpegIcc.h"
 #include "platform/ImageCodec.h"
 
 namespace quelso {
@@ -123,6 +124,26 @@ TEST(ImageEncoder, HeifDecodesAgainWithAlphaAndClampsQuality) {
     for (int x : {0, 1, 2})
         EXPECT_NEAR(test::pixelAt(image->rgba, image->width, 12 + x, 6)[3], 255 - x * 127.5, 24) << x;
     EXPECT_EQ(encode(rgba, 24, 12, OutputFormat::heif, 300), encode(rgba, 24, 12, OutputFormat::heif, 100));
+}
+
+// A tap on a JPEG being written hands on the file with the profile spliced in, whatever pieces
+// the saver writes in; a file that is no JPEG is never handed on.
+TEST(JpegIcc, TheProfileIsSplicedIntoTheBytesAsTheyAreWritten) {
+    const Bytes& icc = ImageCodec::srgbProfile();
+    const Bytes jfif = *encode(test::randomPixels(16, 16, 4, 2), 16, 16, OutputFormat::jpeg, 80);
+    const Bytes bare = {0xFF, 0xD8, 0xFF, 0xDB, 0x00, 0x04, 0x01, 0x02, 0xFF, 0xD9};
+    const Bytes png = *encode(test::randomPixels(4, 4, 4, 2), 4, 4, OutputFormat::png, 80);
+    for (const Bytes* file : {&jfif, &bare, &png})
+        for (const std::size_t piece : {std::size_t{1}, std::size_t{5}, std::size_t{21}, file->size()}) {
+            Bytes handed;
+            const ByteTap tap = JpegIcc::withProfileAlong(icc, [&](const std::uint8_t* data, std::size_t size) {
+                handed.insert(handed.end(), data, data + size);
+            });
+            for (std::size_t at = 0; at < file->size(); at += piece)
+                tap(file->data() + at, std::min(piece, file->size() - at));
+            EXPECT_EQ(handed, JpegIcc::withProfile(*file, icc).value_or(Bytes{})) << file->size() << " by " << piece;
+        }
+    EXPECT_FALSE(JpegIcc::withProfileAlong(icc, {}));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "ChainSettings.h"
 #include "EffectsReference.h"
+#include "TestImages.h"
 #include "encode/ImageEncoder.h"
 #include "pipeline/ImageLoader.h"
 #include "pipeline/ImageProcessor.h"
@@ -156,6 +157,88 @@ TEST(Processor, FusedAndInPlacePassesGiveThePlainStepsBytes) {
                     EXPECT_EQ(inPlace->watermarkEmbedded, *text != 0) << label;
                     EXPECT_EQ(input.rgba.size(), image.rgba.size()) << "the spent input keeps its memory";
                 }
+}
+
+// A chain that only shifts colours and forces or counts changes, to PNG or JPEG, streams from the
+// decoder to the encoder: every kind of source gives the whole-raster road's bytes, size and
+// count, and the tap hands on the file as it is kept. Anything else takes the ordinary road.
+TEST(Processor, StreamedRowsGiveTheWholeRastersResult) {
+    test::TempDir dir;
+    // Few levels, so that many pixels leave the colour shift unchanged; 16-row strips and more.
+    reference::Rng values{5};
+    const int w = 203, h = 157;
+    Bytes rgba, grey;
+    for (int i = 0; i < w * h * 4; ++i) {
+        const auto v = static_cast<std::uint8_t>((values.next() >> 62) * 85);
+        rgba.push_back(i % 4 == 3 ? (i % 3 ? 255 : v) : v);
+        if (i % 4 == 0 || i % 4 == 3) grey.push_back(rgba.back());
+    }
+    auto path = [&](const char* name) { return dir.file(name); };
+    ASSERT_TRUE(test::writeImage(path("rgba.png"), rgba, w, h, 4));
+    ASSERT_TRUE(test::writeImage(path("grey.png"), grey, w, h, 2));
+    ASSERT_TRUE(test::writeImage(path("rgb.jpg"), test::randomPixels(w, h, 3, 8), w, h, 3, "[Q=90]"));
+    for (const auto& [name, profile] : {std::pair{"p3.png", "p3"}, {"cmyk.jpg", "cmyk"}})
+        ASSERT_EQ(test::run({"vips", "icc_transform", path("rgb.jpg"), path(name), profile, "--input-profile", "srgb"})
+                      .exitCode,
+                  0);
+
+    auto tapInto = [](Bytes& bytes) {
+        return [&bytes](const std::uint8_t* data, std::size_t size) { bytes.insert(bytes.end(), data, data + size); };
+    };
+    for (const char* name : {"rgba.png", "grey.png", "rgb.jpg", "p3.png", "cmyk.jpg"}) {
+        const Bytes file = test::readFile(path(name));
+        for (const OutputFormat format : {OutputFormat::png, OutputFormat::jpeg})
+            for (const bool shift : {false, true})
+                for (const bool force : {false, true}) {
+                    ProcessingSettings s = quietPng();
+                    s.outputFormat = format;
+                    s.colorShift = shift;
+                    s.forceUnique = force;
+                    s.invisible = true; // without a record: nothing to embed
+                    const std::string label = std::string(name) + " to " +
+                                              std::string(OutputFormats::fileExtension(format)) + " shift " +
+                                              std::to_string(shift) + " force " + std::to_string(force);
+                    auto input = ImageLoader::load(file);
+                    ASSERT_TRUE(input) << label;
+                    Bytes tappedWhole, tappedStream;
+                    const auto whole = ImageProcessor::processInPlace(*input, s, 21, tapInto(tappedWhole));
+                    const auto streamed = ImageProcessor::transcode(file, s, 21, tapInto(tappedStream));
+                    ASSERT_TRUE(whole && streamed) << label;
+                    EXPECT_EQ(streamed->data, whole->data) << label;
+                    EXPECT_EQ(streamed->width, whole->width) << label;
+                    EXPECT_EQ(streamed->height, whole->height) << label;
+                    EXPECT_EQ(streamed->percentChanged, whole->percentChanged) << label;
+                    EXPECT_EQ(streamed->lossless, whole->lossless) << label;
+                    EXPECT_EQ(tappedWhole, whole->data) << label;
+                    EXPECT_EQ(tappedStream, whole->data) << label;
+                }
+    }
+
+    const Bytes jpeg = test::readFile(path("rgb.jpg"));
+    ProcessingSettings s = quietPng();
+    s.colorShift = true;
+    ASSERT_TRUE(ImageProcessor::transcode(jpeg, s, 1));
+    auto refused = [&](const Bytes& file, auto change, const char* why) {
+        ProcessingSettings changed = s;
+        change(changed);
+        EXPECT_FALSE(ImageProcessor::transcode(file, changed, 1)) << why;
+    };
+    const auto same = [](ProcessingSettings&) {};
+    refused(Bytes(jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(jpeg.size() / 2)), same, "cut short");
+    const std::string turned = path("turned.jpg");
+    std::filesystem::copy_file(path("rgb.jpg"), turned);
+    ASSERT_EQ(test::run({"exiftool", "-q", "-overwrite_original", "-n", "-Orientation=6", turned}).exitCode, 0);
+    refused(test::readFile(turned), same, "turned by its tag");
+    refused(
+        jpeg, [](ProcessingSettings& c) { c.outputFormat = OutputFormat::webp; }, "WebP");
+    refused(
+        jpeg, [](ProcessingSettings& c) { c.outputFormat = OutputFormat::heif; }, "HEIF");
+    refused(
+        jpeg, [](ProcessingSettings& c) { c.watermarkText = "mark"; }, "a watermark record");
+    refused(
+        jpeg, [](ProcessingSettings& c) { c.microGeometry = true; }, "the crop");
+    refused(
+        jpeg, [](ProcessingSettings& c) { c.noiseEnabled = true, c.noiseStrength = 3; }, "noise");
 }
 
 } // namespace
