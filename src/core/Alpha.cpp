@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/OpaqueRgb.h"
 #include "core/Parallel.h"
 
 namespace quelso {
@@ -93,15 +94,11 @@ void premultiplyRoundTrip(std::uint8_t* rgba, std::size_t pixels) {
 }
 
 void premultipliedColours(const std::uint8_t* rgba, std::size_t pixels, std::uint8_t* rgb) {
-    for (std::size_t i = 0; i < pixels; ++i, rgba += 4, rgb += 3) {
-        const std::uint8_t a = rgba[3];
-        if (a == 255) {
-            rgb[0] = rgba[0];
-            rgb[1] = rgba[1];
-            rgb[2] = rgba[2];
-        } else {
-            for (int c = 0; c < 3; ++c) rgb[c] = premultiplied(rgba[c], a);
-        }
+    // Runs of opaque pixels, most of most pictures, are packed as they are; the others one by one.
+    for (std::size_t i = 0; i < pixels;) {
+        i += packOpaqueRun(rgba + i * 4, pixels - i, rgb + i * 3);
+        for (const std::size_t end = std::min(pixels, i + 4); i < end && rgba[i * 4 + 3] != 255; ++i)
+            for (int c = 0; c < 3; ++c) rgb[i * 3 + c] = premultiplied(rgba[i * 4 + c], rgba[i * 4 + 3]);
     }
 }
 

@@ -1,8 +1,8 @@
 #include "platform/CodecRaster.h"
 
-#include <bit>
 #include <cstring>
 
+#include "core/OpaqueRgb.h"
 #include "core/RasterBuffer.h"
 #include "platform/CodecInput.h"
 #include "platform/ImageCodec.h"
@@ -51,7 +51,7 @@ int copyRows(VipsRegion* region, VipsRect* area, void* user) {
     for (int y = area->top; y < area->top + area->height; ++y) {
         const auto* in = reinterpret_cast<const std::uint8_t*>(VIPS_REGION_ADDR(region, 0, y));
         if (sink->bands == 3) {
-            widenRow(in, sink->width, sink->row.data());
+            widenToRgba(in, sink->width, sink->row.data());
             in = sink->row.data();
         }
         sink->raster.insert(sink->raster.end(), in, in + sink->width * 4);
@@ -60,21 +60,6 @@ int copyRows(VipsRegion* region, VipsRect* area, void* user) {
 }
 
 } // namespace
-
-// RGB to opaque RGBA: each pixel's three bytes and the next one's first as one word, the
-// fourth byte set to 255; the last pixel on its own, not to read past the row.
-void widenRow(const std::uint8_t* rgb, std::size_t width, std::uint8_t* rgba) {
-    constexpr std::uint32_t opaque = std::endian::native == std::endian::little ? 0xFF000000u : 0x000000FFu;
-    std::size_t x = 0;
-    for (; x + 1 < width; ++x) {
-        std::uint32_t word;
-        std::memcpy(&word, rgb + x * 3, 4);
-        word |= opaque;
-        std::memcpy(rgba + x * 4, &word, 4);
-    }
-    std::memcpy(rgba + x * 4, rgb + x * 3, 3);
-    rgba[x * 4 + 3] = 255;
-}
 
 bool renderable(const VipsImage* srgb) {
     return srgb && (srgb->Bands == 3 || srgb->Bands == 4) && srgb->BandFmt == VIPS_FORMAT_UCHAR &&

@@ -1,8 +1,6 @@
 #pragma once
 // Decoded libvips images turned into the program's raster form: 8-bit sRGB RGBA with
 // straight alpha, evaluated straight into a PixelImage.
-#include <cstddef>
-#include <cstdint>
 #include <optional>
 
 #include "core/PixelImage.h"
@@ -21,9 +19,6 @@ Image toSrgb(VipsImage* in, const std::optional<Bytes>& icc);
 
 // True for a 3- or 4-band 8-bit image within the pixel limit.
 bool renderable(const VipsImage* srgb);
-
-// RGB to opaque RGBA, width pixels.
-void widenRow(const std::uint8_t* rgb, std::size_t width, std::uint8_t* rgba);
 
 // Evaluates a 3- or 4-band 8-bit image within the pixel limit into an RGBA raster (opaque
 // when it had 3), on libvips' threads; the raster takes reuse's memory when it holds enough.

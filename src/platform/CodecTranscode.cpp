@@ -1,6 +1,7 @@
 // Decoding and saving in one stream of rows, with the caller's pass between the two.
 #include <cstring>
 
+#include "core/OpaqueRgb.h"
 #include "platform/CodecInput.h"
 #include "platform/CodecRaster.h"
 #include "platform/CodecSave.h"
@@ -44,7 +45,7 @@ int passRows(VipsRegion* out, void* seq, void* a, void*, gboolean*) {
     for (int y = area.top; y < area.top + area.height; ++y) {
         const auto* in = reinterpret_cast<const std::uint8_t*>(VIPS_REGION_ADDR(rows->in, area.left, y));
         if (stream->srgb->Bands == 3)
-            widenRow(in, width, rows->rgba.data());
+            widenToRgba(in, width, rows->rgba.data());
         else
             std::memcpy(rows->rgba.data(), in, width * 4);
         stream->pass(rows->rgba.data(), y * pictureWidth + area.left, area.width,

@@ -5,6 +5,7 @@
 
 #include "TestSupport.h"
 #include "core/Alpha.h"
+#include "core/OpaqueRgb.h"
 #include "core/Parallel.h"
 
 namespace quelso {
@@ -61,10 +62,41 @@ TEST(AlphaConversion, EveryColourAndAlphaFollowsTheFormulasOnEveryChunk) {
     Bytes separate(pixels * 3);
     premultipliedColours(every.data(), pixels, separate.data());
     EXPECT_EQ(separate, colours);
+    Bytes ranged = every;
+    premultiplyRoundTrip(ranged.data(), pixels);
+    EXPECT_EQ(ranged, onePass);
     premultipliedColours(every.data(), pixels, every.data()); // packed where it is read
     every.resize(pixels * 3);
     EXPECT_EQ(every, colours);
     setWorkerCount(0);
+}
+
+// Widening and packing take four pixels a step where the processor allows: every length and
+// offset gives the plain per-pixel bytes, packing stops at the first translucent pixel wherever
+// it falls, and the premultiplied colours of runs that mix both are right.
+TEST(OpaqueRgb, WideningAndPackingMatchThePlainLoopAtEveryLengthAndStop) {
+    const Bytes rgb = test::randomPixels(41, 1, 3, 3);
+    for (std::size_t n = 0; n <= 41; ++n) {
+        Bytes wide(n * 4 + 1, 7), plain(n * 4 + 1, 7);
+        widenToRgba(rgb.data(), n, wide.data());
+        for (std::size_t i = 0; i < n; ++i) {
+            std::copy_n(&rgb[i * 3], 3, &plain[i * 4]);
+            plain[i * 4 + 3] = 255;
+        }
+        ASSERT_EQ(wide, plain) << n << " pixels, and the byte after them untouched";
+    }
+    for (std::size_t stop = 0; stop <= 41; ++stop) {
+        Bytes rgba = test::randomPixels(41, 1, 4, 5);
+        for (std::size_t i = 0; i < 41; ++i) rgba[i * 4 + 3] = i == stop ? 254 : 255;
+        Bytes packed(41 * 3, 7);
+        ASSERT_EQ(packOpaqueRun(rgba.data(), 41, packed.data()), stop);
+        for (std::size_t i = 0; i < 41 * 3; ++i)
+            ASSERT_EQ(packed[i], i < stop * 3 ? rgba[i / 3 * 4 + i % 3] : 7) << "stop " << stop << " byte " << i;
+        Bytes colours(41 * 3);
+        premultipliedColours(rgba.data(), 41, colours.data());
+        for (std::size_t i = 0; i < 41 * 3; ++i)
+            ASSERT_EQ(colours[i], premultiplied(rgba[i / 3 * 4 + i % 3], rgba[i / 3 * 4 + 3])) << stop << " " << i;
+    }
 }
 
 } // namespace
