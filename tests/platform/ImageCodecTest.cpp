@@ -75,8 +75,19 @@ std::optional<ImageCodec::Header> checkedAlong(const Bytes& file, ImageCodec::Sa
     return check.finish();
 }
 
+// The pixels of encoded bytes decoded and saved as PNG in one stream of rows, unchanged.
+std::optional<Bytes> streamedToPng(const Bytes& file) {
+    const auto copyRow = [](std::uint8_t* rgba, std::int64_t, std::int64_t count, std::uint8_t* out) {
+        std::copy_n(rgba, count * 4, out);
+    };
+    const auto streamed = ImageCodec::transcode(file.data(), file.size(), ImageCodec::SaveFormat::png, 100, copyRow);
+    if (!streamed) return std::nullopt;
+    return streamed->file;
+}
+
 // Damaged copies (cut, overwritten or with bytes inserted) decode completely or not at all,
-// and a check made while the file is written says which, as a full decode does.
+// and a check made while the file is written says which, as a full decode does; so does a
+// decoder streaming its rows into a saver, whose file holds the pixels a full decode gives.
 TEST(ImageCodec, DamagedCopiesDecodeCompletelyOrNotAtAll) {
     TempDir dir;
     std::mt19937 random(20240611);
@@ -108,6 +119,12 @@ TEST(ImageCodec, DamagedCopiesDecodeCompletelyOrNotAtAll) {
             refused += !image;
             if (format != saved.end()) {
                 EXPECT_EQ(checkedAlong(bad, format->second).has_value(), image.has_value()) << name << " " << round;
+            }
+            const auto streamed = streamedToPng(bad);
+            ASSERT_EQ(streamed.has_value(), image.has_value()) << name << " " << round;
+            if (streamed) {
+                const auto again = ImageCodec::decodeBytes(streamed->data(), streamed->size());
+                ASSERT_TRUE(again && again->rgba == image->rgba) << name << " " << round;
             }
             if (image) {
                 ASSERT_EQ(image->rgba.size(), static_cast<std::size_t>(image->width * image->height * 4)) << name;
