@@ -15,7 +15,7 @@ mottler --help >"$work/help" || fail "--help exited with $?"
 grep -q -- '--cli' "$work/help" || fail "--help does not show the command line: $(cat "$work/help")"
 mottler --version
 [ -s /usr/share/man/man1/mottler.1.gz ] || fail "no manual page"
-if command -v man >/dev/null; then man -P cat mottler | grep -q -- '--suggest-name' || fail "man mottler is unreadable"; fi
+if command -v man >/dev/null; then [[ "$(man -P cat mottler)" == *--suggest-name* ]] || fail "man mottler is unreadable"; fi
 
 cp "$picture" "$work/x.jpg"
 mkdir "$work/out"

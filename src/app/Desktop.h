@@ -7,9 +7,11 @@ namespace quelso {
 // Takes the whole command line (Qt reads its own options from it); returns the exit status.
 int runDesktop(int argc, char** argv);
 
+// The name under which the window module exports its entry point, quelso_desktop_main.
+inline constexpr const char* desktopEntryName = "quelso_desktop_main";
+
 } // namespace quelso
 
-// The window module's entry point, which runDesktop looks up by the name below once it has
-// loaded the module. It takes and returns what runDesktop does.
+// The window module's entry point, which runDesktop looks up once it has loaded the module.
+// It takes and returns what runDesktop does.
 extern "C" int quelso_desktop_main(int argc, char** argv);
-inline constexpr const char* desktopEntryName = "quelso_desktop_main";

@@ -11,7 +11,7 @@ fail() { echo "module-links: $*" >&2; exit 1; }
 
 desktop_libraries="$(ldd "$mottler" | grep -E 'libQt|libsecret|libcanberra' || true)"
 [ -z "$desktop_libraries" ] || fail "mottler loads the desktop's libraries:"$'\n'"$desktop_libraries"
-ldd "$module" | grep -q libQt6Quick || fail "$module does not load Qt Quick: not the window module"
+[[ "$(ldd "$module")" == *libQt6Quick* ]] || fail "$module does not load Qt Quick: not the window module"
 
 # Names in the dynamic symbol table: defined strongly, defined in any way, or undefined.
 strong() {
