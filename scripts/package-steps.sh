@@ -10,7 +10,8 @@ package_build() {
 }
 
 # package_check_files ROOT: the installed files are in place under ROOT ("" for this machine)
-# and the desktop entry and AppStream data validate (with this machine's validators).
+# and the desktop entry and AppStream data validate (with this machine's validators). The
+# window module sits in the library folder, with or without the multiarch triplet.
 package_check_files() {
   local f
   for f in /usr/bin/mottler /usr/share/man/man1/mottler.1.gz \
@@ -18,6 +19,9 @@ package_check_files() {
            /usr/share/icons/hicolor/scalable/apps/com.quelso.app.svg /usr/share/metainfo/com.quelso.app.metainfo.xml; do
     [ -e "$1$f" ] || { echo "not installed: $f" >&2; return 1; }
   done
+  compgen -G "$1/usr/lib/quelso/mottler-desktop.so" >/dev/null ||
+    compgen -G "$1/usr/lib/*/quelso/mottler-desktop.so" >/dev/null ||
+    { echo "not installed: /usr/lib/[triplet/]quelso/mottler-desktop.so" >&2; return 1; }
   grep -qx 'Exec=mottler %F' "$1/usr/share/applications/com.quelso.app.desktop"
   desktop-file-validate "$1/usr/share/applications/com.quelso.app.desktop"
   appstreamcli validate --no-net "$1/usr/share/metainfo/com.quelso.app.metainfo.xml"

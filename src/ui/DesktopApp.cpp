@@ -1,4 +1,5 @@
-// The windowed application: one model, one window, files from the command line queued.
+// The windowed application: one model, one window, files from the command line queued. Built
+// as the module that mottler loads when it opens the window.
 #include <cstdio>
 
 #include <QGuiApplication>
@@ -15,9 +16,8 @@
 
 Q_IMPORT_QML_PLUGIN(QuelsoPlugin)
 
-namespace quelso {
-
-int runDesktop(int argc, char** argv) {
+int quelso_desktop_main(int argc, char** argv) {
+    using namespace quelso;
     if (!Display::available()) {
         std::fputs("mottler: cannot start the desktop application: no display (DISPLAY or WAYLAND_DISPLAY); "
                    "use --cli, --extract or --suggest-name (see --help)\n",
@@ -47,5 +47,3 @@ int runDesktop(int argc, char** argv) {
     if (engine.rootObjects().isEmpty()) return 1;
     return QGuiApplication::exec();
 }
-
-} // namespace quelso

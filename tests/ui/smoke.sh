@@ -28,8 +28,17 @@ unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 
 "$mottler" "$work/one.jpg" "$work/two.png" 2>"$work/mottler.log" &
 pids+=($!)
-window="$(timeout 30 xdotool search --sync --onlyvisible --name '^Quelso$' | head -n 1)" ||
-  fail "no window titled Quelso: $(cat "$work/mottler.log")"
+# xdotool ends with an X error when a window it is looking at goes away meanwhile (Qt makes
+# and drops a few while it starts): search again until the window shows, mottler ends or 30 s
+# have passed.
+window=""
+for _ in $(seq 60); do
+  window="$(xdotool search --onlyvisible --name '^Quelso$' 2>>"$work/xdotool.log" | head -n 1)" || true
+  [ -n "$window" ] && break
+  kill -0 "${pids[1]}" 2>/dev/null || break
+  sleep 0.5
+done
+[ -n "$window" ] || fail "no window titled Quelso: $(cat "$work/mottler.log" "$work/xdotool.log")"
 mkdir -p "$(dirname "$shot")"
 # The first frames may still be empty while the rows and thumbnails arrive: look a few times.
 # A capture taken while the window is being mapped can fail or come out unreadable; each
