@@ -27,6 +27,9 @@ public:
     explicit ColorShift(SplitMix64& rng);
     void apply(std::uint8_t* pixels, std::int64_t count) const;
 
+    // What each value of channel c (0 red, 1 green, 2 blue) becomes: 256 bytes.
+    const std::uint8_t* table(int c) const { return table_[static_cast<std::size_t>(c)].data(); }
+
 private:
     std::array<std::array<std::uint8_t, 256>, 3> table_{};
 };
