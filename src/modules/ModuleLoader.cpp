@@ -1,0 +1,29 @@
+#include "modules/ModuleLoader.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include <dlfcn.h>
+
+namespace quelso {
+
+namespace fs = std::filesystem;
+
+ModuleEntry loadModuleEntry(const char* moduleFile, const char* entryName) {
+    std::error_code error;
+    const fs::path executable = fs::canonical("/proc/self/exe", error);
+    if (error) return {nullptr, "/proc/self/exe: " + error.message()};
+    const fs::path beside = executable.parent_path() / moduleFile;
+    const fs::path installed = (executable.parent_path() / QUELSO_MODULE_FROM_BIN / moduleFile).lexically_normal();
+    // When neither file is there, the installed place is the one to name in the message.
+    const fs::path& module = fs::exists(beside, error) ? beside : installed;
+    // Bound now rather than on first call, so that a module that does not fit this executable
+    // fails here with the symbol named instead of part-way through its work.
+    void* handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) return {nullptr, dlerror()};
+    void* entry = dlsym(handle, entryName);
+    if (!entry) return {nullptr, dlerror()};
+    return {entry, {}};
+}
+
+} // namespace quelso
