@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# A module that mottler loads brings its own libraries and no second engine: mottler needs
-# none of the module's libraries and loads none of them at start (but for those that libvips,
-# which every run needs, brings along itself); the engine symbols the module uses are left to
-# mottler, which exports them, and no function or variable is defined in both (weak and
-# unique copies of inline code are merged by the dynamic loader; the linker's own markers are
-# left out).
+# A module that mottler loads brings its own libraries and no second engine, and is bound as it
+# loads: mottler needs none of the module's libraries and loads none of them at start (but for
+# those that libvips, which every run needs, brings along itself); the engine symbols the
+# module uses are left to mottler, which exports them, and no function or variable is defined
+# in both (weak and unique copies of inline code are merged by the dynamic loader; the linker's
+# own markers are left out).
 #   module-links.sh MOTTLER MODULE LIBRARIES MARKER
 # LIBRARIES: an extended regular expression matching the file names of the libraries that
 # only the module may bring; MARKER: one of them that the module must load.
@@ -26,6 +26,9 @@ direct="$(needed "$mottler" | grep -E "$libraries" || true)"
 beyond="$(comm -23 <(loaded "$mottler") <(loaded "$vips") | grep -E "$libraries" || true)"
 [ -z "$beyond" ] || fail "mottler loads the module's libraries:"$'\n'"$beyond"
 loaded "$module" | grep -q "^$marker" || fail "$module does not load $marker: not the module meant"
+# mottler loads it lazily, as a program loads its libraries; the module's own links must be
+# bound as it loads, so that one that does not fit mottler is refused there, not part-way.
+readelf -d "$module" | grep -q 'FLAGS.*BIND_NOW' || fail "$module is not linked to be bound as it loads (-z now)"
 
 # Names in the dynamic symbol table: defined strongly, defined in any way, or undefined.
 strong() {
