@@ -1,6 +1,5 @@
 // Opens the window from its module, found as modules/ModuleLoader.h says.
 #include <cstdio>
-#include <string>
 
 #include "app/Desktop.h"
 #include "modules/ModuleLoader.h"

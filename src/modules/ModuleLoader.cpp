@@ -1,7 +1,9 @@
 #include "modules/ModuleLoader.h"
 
 #include <filesystem>
+#include <string>
 #include <system_error>
+#include <utility>
 
 #include <dlfcn.h>
 
@@ -24,8 +26,11 @@ ModuleEntry loadModuleEntry(const char* moduleFile, const char* entryName) {
     void* handle = dlopen(module.c_str(), RTLD_LAZY | RTLD_LOCAL);
     if (!handle) return {nullptr, dlerror()};
     void* entry = dlsym(handle, entryName);
-    if (!entry) return {nullptr, dlerror()};
-    return {entry, {}};
+    if (entry) return {entry, {}};
+    // Not the module meant: it is not kept.
+    std::string missing = dlerror();
+    dlclose(handle);
+    return {nullptr, std::move(missing)};
 }
 
 } // namespace quelso

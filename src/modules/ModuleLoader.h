@@ -12,8 +12,8 @@ struct ModuleEntry {
     std::string error;       // then what failed, naming the file or the symbol
 };
 
-// Loads the module file (a bare file name) and looks up its entry point. A module stays
-// loaded for the rest of the process.
+// Loads the module file (a bare file name) and looks up its entry point. A module that has it
+// stays loaded for the rest of the process.
 ModuleEntry loadModuleEntry(const char* moduleFile, const char* entryName);
 
 } // namespace quelso
