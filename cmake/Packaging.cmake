@@ -22,8 +22,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "command line or opens its window.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
-# Libraries the binary and the window module link are found by dpkg-shlibdeps (the module's
-# engine symbols come from mottler, which loads it). What it cannot see is listed here:
+# Libraries the binary and its window and naming modules link are found by dpkg-shlibdeps (the
+# modules' engine symbols come from mottler, which loads them). What it cannot see is listed here:
 # data the engine reads at run time and, for the window, the QML modules and plugins Qt loads
 # (Qt's own file and folder dialogs, used without a desktop portal, import the folder list model).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -6,13 +6,14 @@
 set -euo pipefail
 root="${1:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
 
-# Bottom up. model sits beside app, over pipeline and naming; ui over model and app.
+# Bottom up. modules (what mottler loads later) sits beside pipeline, over naming; model beside
+# app, over pipeline and naming; ui over model and app.
 declare -A floor=(
   [core]=0
   [platform]=1
   [settings]=2
   [effects]=3 [encode]=3 [watermark]=3 [naming]=3 [compare]=3
-  [pipeline]=4
+  [pipeline]=4 [modules]=4
   [app]=5 [model]=5
   [ui]=6
 )

@@ -72,6 +72,6 @@ in_root /tmp/check/check-installed.sh /tmp/check/harbour.jpg
 # Test tools only, installed after the checks above so they cannot stand in for a dependency
 # of the command line.
 in_root apt-get install -y --no-install-recommends xvfb xdotool imagemagick x11-utils
-in_root /tmp/check/smoke.sh /usr/bin/mottler /tmp/check/window.png
+in_root /tmp/check/smoke.sh /usr/bin/mottler /tmp/check/window.png /tmp/check/harbour.jpg
 cp "$target/tmp/check/window.png" "$build/clean-root-window.png"
 echo "clean root: package installed, command line and window work; screenshot in $build/clean-root-window.png"

@@ -11,7 +11,7 @@ package_build() {
 
 # package_check_files ROOT: the installed files are in place under ROOT ("" for this machine)
 # and the desktop entry and AppStream data validate (with this machine's validators). The
-# window module sits in the library folder, with or without the multiarch triplet.
+# window and naming modules sit in the library folder, with or without the multiarch triplet.
 package_check_files() {
   local f
   for f in /usr/bin/mottler /usr/share/man/man1/mottler.1.gz \
@@ -19,9 +19,10 @@ package_check_files() {
            /usr/share/icons/hicolor/scalable/apps/com.quelso.app.svg /usr/share/metainfo/com.quelso.app.metainfo.xml; do
     [ -e "$1$f" ] || { echo "not installed: $f" >&2; return 1; }
   done
-  compgen -G "$1/usr/lib/quelso/mottler-desktop.so" >/dev/null ||
-    compgen -G "$1/usr/lib/*/quelso/mottler-desktop.so" >/dev/null ||
-    { echo "not installed: /usr/lib/[triplet/]quelso/mottler-desktop.so" >&2; return 1; }
+  for f in mottler-desktop.so mottler-naming.so; do
+    compgen -G "$1/usr/lib/quelso/$f" >/dev/null || compgen -G "$1/usr/lib/*/quelso/$f" >/dev/null ||
+      { echo "not installed: /usr/lib/[triplet/]quelso/$f" >&2; return 1; }
+  done
   grep -qx 'Exec=mottler %F' "$1/usr/share/applications/com.quelso.app.desktop"
   desktop-file-validate "$1/usr/share/applications/com.quelso.app.desktop"
   appstreamcli validate --no-net "$1/usr/share/metainfo/com.quelso.app.metainfo.xml"

@@ -13,6 +13,7 @@
 #include "app/BatchItem.h"
 #include "app/BatchProgress.h"
 #include "app/CLI.h"
+#include "app/Naming.h"
 #include "core/Parallel.h"
 #include "pipeline/WorkSplit.h"
 #include "platform/TemporaryFiles.h"
@@ -148,6 +149,7 @@ std::int32_t batch(const Args& args) {
             done = std::move(*read);
         }
     }
+    if (order.settings.smartRename && !namingReady()) return 1;
 
     std::error_code error;
     std::filesystem::create_directories(*outDir, error);

@@ -183,6 +183,7 @@ std::int32_t process(const Args& args) {
         std::fputs(optionError->c_str(), stderr);
         return 1;
     }
+    if (settings.smartRename && !namingReady()) return 1;
     tellSeed(seed);
 
     CheckAlong along(readBack ? OutputFormat::webp : settings.outputFormat);

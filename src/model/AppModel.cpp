@@ -12,7 +12,7 @@
 #include "model/Notifier.h"
 #include "model/ProcessJob.h"
 #include "model/ThemeBytes.h"
-#include "naming/AIVision.h"
+#include "naming/ContentName.h"
 #include "pipeline/WorkSplit.h"
 #include "platform/Files.h"
 #include "settings/InputExtensions.h"

@@ -1,6 +1,6 @@
 #include "model/ProcessJob.h"
 
-#include "naming/AIVision.h"
+#include "naming/ContentName.h"
 #include "pipeline/ImageLoader.h"
 #include "pipeline/ImageProcessor.h"
 #include "pipeline/OutputName.h"

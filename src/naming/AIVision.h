@@ -12,7 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/PixelImage.h"
-#include "naming/TesseractRecognizer.h"
+#include "naming/ContentName.h"
 #include "settings/RenameProvider.h"
 
 namespace quelso::AIVision {
@@ -25,16 +25,6 @@ inline constexpr std::string_view instruction =
     "Persian/Farsi or Arabic), read it and translate the topic to English. Reply with ONLY 3 to 5 "
     "lowercase English keywords describing the main subject, separated by single hyphens, ASCII "
     "letters only, no other words, no quotes, no file extension. Example: digital-voucher-guide.";
-
-// Naming looks no closer than text recognition does, which reduces larger pictures to this
-// side. A caller that decodes a file for naming alone can ask the codec for a thumbnail of
-// this size instead of the whole picture.
-inline constexpr int contentNameMaxSide = TesseractRecognizer::defaultMaxSide;
-
-// The name stem (up to five keywords joined by "-") for the picture, or absent when
-// neither the provider nor offline naming found one.
-std::optional<std::string> contentName(const PixelImage& picture, RenameProvider provider, const std::string& apiKey,
-                                       const std::string& model, const std::string& baseURL);
 
 // The picture reduced (never enlarged) to maxDim on its longer side, as base64 JPEG.
 std::optional<std::string> jpegBase64(const PixelImage& picture, int maxDim);
@@ -58,9 +48,6 @@ std::optional<nlohmann::json> postJSON(const std::string& url, const nlohmann::j
 // True when the request got a 2xx answer in time.
 bool httpOK(const std::string& url, const Headers& headers, const std::string& method,
             const std::optional<nlohmann::json>& body);
-
-// Whether the key is accepted by the provider (always true offline, false when empty).
-bool testKey(RenameProvider provider, const std::string& apiKey, const std::string& model, const std::string& baseURL);
 
 // Where requests go. Defaults are the public services; QUELSO_OPENAI_BASE_URL replaces the
 // OpenAI base including "/v1", QUELSO_GEMINI_BASE_URL and QUELSO_ANTHROPIC_BASE_URL the

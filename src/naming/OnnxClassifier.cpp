@@ -23,7 +23,6 @@ namespace {
 constexpr std::size_t labelsReported = 5;
 constexpr std::uint64_t largestModelBytes = std::uint64_t{2} << 30;
 constexpr std::uint64_t largestLabelsBytes = std::uint64_t{16} << 20;
-constexpr int defaultInputSide = 224;
 
 std::vector<std::string> labelLines(const std::string& text) {
     std::vector<std::string> lines;

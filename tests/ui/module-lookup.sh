@@ -9,22 +9,11 @@ mottler="$1"
 module="$2"
 from_bin="$3"
 other="$4"
-work="$(realpath "$(mktemp -d)")"
-trap 'rm -rf "$work"' EXIT
+# shellcheck source=tests/modules/lookup-steps.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../modules/lookup-steps.sh"
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
-fail() { echo "module-lookup: $*" >&2; exit 1; }
 name="$(basename "$module")"
 cannot="mottler: cannot start the desktop application:"
-
-# expect WHAT LINE COMMAND…: the command exits with 1 and prints exactly LINE to stderr.
-expect() {
-  local what="$1" line="$2" status=0
-  shift 2
-  "$@" >"$work/out" 2>"$work/err" || status=$?
-  [ "$status" = 1 ] || fail "$what: exit status $status, not 1: $(cat "$work/err")"
-  [ "$(cat "$work/err")"$'\n' = "$line"$'\n' ] && [ "$(wc -l <"$work/err")" = 1 ] ||
-    fail "$what: stderr is"$'\n'"$(cat "$work/err")"$'\n'"expected"$'\n'"$line"
-}
 
 # Alone in a folder: the command line works, the window names the installed place it tried.
 mkdir "$work/alone"

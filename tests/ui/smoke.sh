@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# The real mottler window on a virtual X server: started with two pictures, found by its
-# title, photographed, checked for size and content, and its file dialog opened.
-#   smoke.sh MOTTLER OUTPUT.png
+# The real mottler window on a virtual X server: started with three pictures, found by its
+# title, photographed, checked for size and content, its pictures run and named, and its file
+# dialog opened.
+#   smoke.sh MOTTLER OUTPUT.png PHOTO.jpg
+# PHOTO.jpg is the sample photo, whose offline name is harbour-fish-market.
 set -euo pipefail
 mottler="$1"
 shot="$2"
+photo="$3"
 work="$(mktemp -d)"
 pids=()
 cleanup() {
@@ -17,6 +20,7 @@ fail() { echo "smoke: $*" >&2; exit 1; }
 
 convert -size 640x480 gradient:steelblue-orange "$work/one.jpg"
 convert -size 480x640 radial-gradient:gold-darkgreen "$work/two.png"
+cp "$photo" "$work/three.jpg"
 
 # The server picks a free display and writes its number to fd 3.
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
@@ -26,7 +30,7 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
 export DISPLAY=":$(cat "$work/display")"
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 
-"$mottler" "$work/one.jpg" "$work/two.png" 2>"$work/mottler.log" &
+"$mottler" "$work/one.jpg" "$work/two.png" "$work/three.jpg" 2>"$work/mottler.log" &
 pids+=($!)
 # xdotool ends with an X error when a window it is looking at goes away meanwhile (Qt makes
 # and drops a few while it starts): search again until the window shows, mottler ends or 30 s
@@ -55,10 +59,16 @@ done
 [ "$width" -ge 900 ] && [ "$height" -ge 560 ] || fail "window is ${width}×${height}, smaller than 900×560: $(cat "$work/import.log")"
 awk -v s="$spread" 'BEGIN { exit !(s > 0.03) }' || fail "the window looks blank (grey deviation $spread)"
 kill -0 "${pids[1]}" 2>/dev/null || fail "mottler ended: $(cat "$work/mottler.log")"
+# Run All (Ctrl+Return, once a click has given the window the keyboard): the window names its
+# outputs through mottler, which loads the naming module on a worker's first call.
+xdotool mousemove --window "$window" 600 300 click 1 key ctrl+Return
+named="$work/harbour-fish-market.webp"
+for _ in $(seq 120); do [ -s "$named" ] && break; sleep 0.5; done
+[ -s "$named" ] || fail "no output named from the photo's content: $(ls "$work") $(cat "$work/mottler.log")"
 # Qt loads the file dialog's own QML only when it first opens, so a module missing from an
 # installation shows only then: press the add button at the bottom-left corner.
 xdotool mousemove --window "$window" 27 "$((height - 25))" click 1
 sleep 2
 kill -0 "${pids[1]}" 2>/dev/null || fail "mottler ended when its file dialog opened: $(cat "$work/mottler.log")"
 ! grep -E 'is not installed|Failed to load|module .* not found' "$work/mottler.log" >&2 || fail "a QML module is missing"
-echo "smoke: ${width}×${height}, grey deviation $spread, file dialog opened"
+echo "smoke: ${width}×${height}, grey deviation $spread, $(basename "$named") written, file dialog opened"
