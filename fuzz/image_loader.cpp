@@ -1,8 +1,11 @@
-// Decoding any bytes as a picture, through libvips with the loaders and limits we allow.
+// Decoding any bytes as a picture, through libvips with the loaders and limits we allow; and
+// the same bytes streamed from the decoder through the default chain into a JPEG, which must
+// give the file the whole-raster road gives, or nothing where that road has no picture.
 #include <cstdint>
 #include <cstdlib>
 
 #include "pipeline/ImageLoader.h"
+#include "pipeline/ImageProcessor.h"
 
 using namespace quelso;
 
@@ -14,9 +17,20 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const auto image = ImageLoader::load(Bytes(data, data + size));
+    const Bytes bytes(data, data + size);
+    auto image = ImageLoader::load(bytes);
     if (image && (image->width < 1 || image->height < 1 ||
                   image->rgba.size() != static_cast<std::size_t>(image->width * image->height * 4)))
         std::abort();
+
+    ProcessingSettings settings;
+    settings.outputFormat = OutputFormat::jpeg;
+    settings.colorShift = true;
+    const auto streamed = ImageProcessor::transcode(bytes, settings, 7);
+    if (streamed) {
+        if (!image) std::abort();
+        const auto whole = ImageProcessor::processInPlace(*image, settings, 7);
+        if (!whole || whole->data != streamed->data || whole->percentChanged != streamed->percentChanged) std::abort();
+    }
     return 0;
 }
