@@ -25,11 +25,6 @@ bool init() {
                           discardLog, nullptr);
         // Every call decodes a different file once; a cache would only hold memory.
         vips_cache_set_max(0);
-        // One worker everywhere, the loaders' own passes included: on several, a damaged WebP
-        // came out black on some runs and was refused on others, and a damaged file can stop
-        // a pool outside its lock and abort the process (see render). Our decodes evaluate on
-        // one worker anyway; the encoders and the chain have threads of their own.
-        vips_concurrency_set(1);
         vips_block_untrusted_set(TRUE);
         vips_operation_block_set("VipsForeignLoadMagick", FALSE);
         return true;

@@ -79,7 +79,7 @@ TEST_F(KeyTransport, PlainHttpToAnotherHostIsRefusedForEveryProvider) {
         const auto r = suggest(options);
         if (c.variable) ::unsetenv(c.variable);
         EXPECT_EQ(r.out, "harbour-fish-market\n") << c.provider << ": offline naming took over";
-        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
     }
     EXPECT_TRUE(proxy->requests().empty())
         << proxy->requests().front().method << " " << proxy->requests().front().target;
