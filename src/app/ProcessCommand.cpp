@@ -90,11 +90,16 @@ bool checkWatermark(const PixelImage& decoded, const WatermarkContent& content) 
 // The check after writing, made while the encoder writes: PNG and JPEG are decoded on a thread of
 // their own from the bytes as they come.
 struct CheckAlong {
-    explicit CheckAlong(OutputFormat format) {
+    // Not wanted when the check reads the pixels back instead.
+    CheckAlong(OutputFormat format, bool wanted) {
+        if (!wanted) return;
         if (format == OutputFormat::png) check.emplace(ImageCodec::SaveFormat::png);
         if (format == OutputFormat::jpeg) check.emplace(ImageCodec::SaveFormat::jpeg);
         if (check) tap = [this](const std::uint8_t* data, std::size_t size) { check->add(data, size); };
     }
+    CheckAlong(const CheckAlong&) = delete; // the tap points at this one
+    CheckAlong& operator=(const CheckAlong&) = delete;
+
     std::optional<ImageCodec::DecodeCheck> check;
     ByteTap tap;
 };
@@ -165,7 +170,7 @@ std::int32_t process(const Args& args) {
     // streams from the decoder to the encoder without holding the picture. Anything that stops
     // it takes the ordinary road below, which gives the same file or says what failed.
     if (!optionError && !readBack && !settings.smartRename) {
-        CheckAlong along(settings.outputFormat);
+        CheckAlong along(settings.outputFormat, true);
         if (const auto streamed = ImageProcessor::transcode(*input, settings, seed.value, along.tap)) {
             tellSeed(seed);
             const auto written = writeResult(*out, std::nullopt, settings.outputFormat, *streamed, settings.quality);
@@ -186,7 +191,7 @@ std::int32_t process(const Args& args) {
     if (settings.smartRename && !namingReady()) return 1;
     tellSeed(seed);
 
-    CheckAlong along(readBack ? OutputFormat::webp : settings.outputFormat);
+    CheckAlong along(settings.outputFormat, !readBack);
 
     // Naming reads only the input: it runs beside the processing, on a core the encoder leaves idle.
     std::future<std::optional<std::string>> stem;
